@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/Bytes.h"
+
+namespace navoket {
+
+// Hosts the design leaves to us: read from the settings section "Endpoints"
+// ("host" or "host:port"); a missing or empty key means the built-in host.
+Text endpointHost(const Text& key, const Text& builtInHost);
+
+}  // namespace navoket
