@@ -88,7 +88,7 @@ struct ProfileLine {
     std::string_view raw;
     LineKind kind = LineKind::other;
     std::string_view name;   // section or key name, blanks removed
-    std::string_view value;  // key value, blanks and quotes removed
+    std::string_view value;  // key value, blanks removed, quotes kept
 };
 
 ProfileLine classifyLine(std::string_view raw) {
@@ -111,7 +111,7 @@ ProfileLine classifyLine(std::string_view raw) {
     } else if (const std::size_t equals = text.find('='); equals != std::string_view::npos) {
         line.kind = LineKind::key;
         line.name = trimBlanks(text.substr(0, equals));
-        line.value = removeEnclosingQuotes(trimBlanks(text.substr(equals + 1)));
+        line.value = trimBlanks(text.substr(equals + 1));
     }
     return line;
 }
@@ -183,6 +183,20 @@ Text fitIntoBuffer(std::string_view value, std::size_t bufferSize) {
     return Text(value.substr(0, kept));
 }
 
+// A value as GetPrivateProfileStringA hands it out. Windows copies a quoted
+// value from behind its opening quote and then drops the last character copied
+// when the buffer had room for the closing quote; with a buffer of exactly the
+// unquoted length plus one, that dropped character is the value's own last one.
+Text valueForBuffer(std::string_view rawValue, std::size_t bufferSize) {
+    rawValue = rawValue.substr(0, rawValue.find('\0'));
+    const std::string_view inner = removeEnclosingQuotes(rawValue);
+    const bool quoted = inner.size() != rawValue.size();
+    if (quoted && bufferSize == inner.size() + 1) {
+        return fitIntoBuffer(inner, bufferSize - 1);
+    }
+    return fitIntoBuffer(inner, bufferSize);
+}
+
 bool hasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
@@ -195,8 +209,11 @@ bool storableNames(std::string_view section, std::string_view key) {
 
 }  // namespace
 
-std::optional<Text> profileValue(const std::filesystem::path& file, const Text& section,
-                                 const Text& key) {
+namespace {
+
+// The stored value as it stands in the file, blanks removed.
+std::optional<Text> rawProfileValue(const std::filesystem::path& file, const Text& section,
+                                    const Text& key) {
     const std::string_view sectionName = trimBlanks(asCString(section));
     const std::string_view keyName = trimBlanks(asCString(key));
     if (keyName.empty()) {
@@ -215,7 +232,18 @@ std::optional<Text> profileValue(const std::filesystem::path& file, const Text& 
     if (!line) {
         return std::nullopt;
     }
-    return bytesToText(Text(lines[*line].value));
+    return Text(lines[*line].value);
+}
+
+}  // namespace
+
+std::optional<Text> profileValue(const std::filesystem::path& file, const Text& section,
+                                 const Text& key) {
+    const std::optional<Text> raw = rawProfileValue(file, section, key);
+    if (!raw) {
+        return std::nullopt;
+    }
+    return Text(removeEnclosingQuotes(asCString(*raw)));
 }
 
 bool storeProfileValue(const std::filesystem::path& file, const Text& section, const Text& key,
@@ -273,12 +301,11 @@ bool storeProfileValue(const std::filesystem::path& file, const Text& section, c
 
 Text getPrivateProfileString(const Text& section, const Text& key, const Text& defaultValue,
                              std::size_t bufferSize, const Text& windowsFileName) {
-    const std::optional<Text> value = profileValue(hostPath(windowsFileName), section, key);
+    const std::optional<Text> value = rawProfileValue(hostPath(windowsFileName), section, key);
     if (value) {
-        return fitIntoBuffer(*value, bufferSize);
+        return valueForBuffer(*value, bufferSize);
     }
-    return fitIntoBuffer(removeEnclosingQuotes(trimTrailingBlanks(asCString(defaultValue))),
-                         bufferSize);
+    return valueForBuffer(trimTrailingBlanks(asCString(defaultValue)), bufferSize);
 }
 
 bool writePrivateProfileString(const Text& section, const Text& key, const Text& value,
