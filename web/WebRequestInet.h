@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 #include "platform/Bytes.h"
 
 namespace navoket {
@@ -32,6 +34,20 @@ struct InetRequestOptions {
     InetOutcome* outcome = nullptr;  // out, not one of the design's parameters
 };
 
+// One HTTP(S) exchange as WinINet makes it: the request line, Host,
+// Content-Length (when a body goes), one User-Agent line, then the header block
+// built from the options, then the body. Redirects are followed (at most 20)
+// unless noRedirect holds. Bounds: 60 s to connect, 30 s without data once the
+// request is under way, 64 MiB of body. An incomplete reply (transport failure,
+// time-out, cut-off or oversized body) gives an empty body and shows in
+// options.outcome.
 Bytes webRequestInet(const Text& url, const InetRequestOptions& options = {});
+
+// Empties the process-wide cookie store that requests without sendCookies use.
+void clearInetCookieStore();
+
+// Shortens the connect and receive time-outs so that tests of unanswering peers
+// stay fast; the defaults are 60 s and 30 s.
+void setInetTimeoutsForTesting(std::chrono::milliseconds connect, std::chrono::milliseconds idle);
 
 }  // namespace navoket
