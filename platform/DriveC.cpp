@@ -11,7 +11,6 @@ namespace {
 struct DriveState {
     std::mutex mutex;
     std::filesystem::path chosenRoot;
-    bool defaultRootPrepared = false;
 };
 
 DriveState& driveState() {
@@ -41,20 +40,21 @@ void setDriveRoot(const std::filesystem::path& folder) {
 }
 
 std::filesystem::path driveRoot() {
-    DriveState& state = driveState();
-    std::lock_guard lock(state.mutex);
-    if (!state.chosenRoot.empty()) {
-        return state.chosenRoot;
+    {
+        DriveState& state = driveState();
+        std::lock_guard lock(state.mutex);
+        if (!state.chosenRoot.empty()) {
+            return state.chosenRoot;
+        }
     }
     std::filesystem::path root = defaultRoot();
-    // Drive C: always exists on Windows; the per-user stand-in is made on first
-    // use so that single-level folder creation below it works on a fresh account.
-    if (!state.defaultRootPrepared) {
-        std::error_code ignored;
-        std::filesystem::create_directories(root, ignored);
+    // Drive C: always exists on Windows; the per-user stand-in is made when it
+    // is missing, so that single-level folder creation below it works on a
+    // fresh account.
+    std::error_code ignored;
+    if (std::filesystem::create_directories(root, ignored)) {
         std::filesystem::permissions(root, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::replace, ignored);
-        state.defaultRootPrepared = true;
     }
     return root;
 }
