@@ -1,0 +1,44 @@
+#include <cstdlib>
+#include <cstring>
+
+#include <QApplication>
+
+#include "app/MainWindow.h"
+#include "app/settings/ProgramTexts.h"
+#include "platform/DriveC.h"
+#include "platform/ui/WindowRuntime.h"
+
+namespace {
+
+// The exit routine: the global texts are released when the program ends.
+void releaseProgramTexts() {
+    navoket::programTexts() = navoket::ProgramTexts{};
+}
+
+// The program reads no command line, with one exception for the demo: a drive
+// folder of its own instead of the user's.
+void takeDemoDriveRoot(int argc, char** argv) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--drive-root") == 0) {
+            navoket::setDriveRoot(argv[i + 1]);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    takeDemoDriveRoot(argc, argv);
+    navoket::startWindowRuntime();
+    std::atexit(releaseProgramTexts);
+
+    navoket::MainWindow mainWindow;
+    mainWindow.form().onClosed([] { QApplication::quit(); });
+    mainWindow.open();
+    if (mainWindow.form().isOpen()) {
+        QApplication::exec();
+    }
+    return 0;
+}

@@ -1,0 +1,36 @@
+#include "platform/ui/MessageBoxDialog.h"
+
+#include <QMessageBox>
+
+#include "platform/MessageBox.h"
+#include "platform/ui/UiText.h"
+
+namespace navoket {
+namespace {
+
+// The icon is a two-bit field of the flags (MB_ICONMASK 0xF0).
+QMessageBox::Icon iconOf(unsigned flags) {
+    switch (flags & 0xF0U) {
+        case 0x10:
+            return QMessageBox::Critical;
+        case 0x20:
+            return QMessageBox::Question;
+        case messageBoxIconExclamation:
+            return QMessageBox::Warning;
+        case messageBoxIconInformation:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
+}  // namespace
+
+void showMessageBoxDialog(const Text& text, const Text& title, unsigned flags) {
+    QMessageBox box(iconOf(flags), toQString(title), toQString(text), QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+}  // namespace navoket
