@@ -207,10 +207,6 @@ bool storableNames(std::string_view section, std::string_view key) {
            key.find('=') == std::string_view::npos && key.front() != '[' && key.front() != ';';
 }
 
-}  // namespace
-
-namespace {
-
 // The stored value as it stands in the file, blanks removed.
 std::optional<Text> rawProfileValue(const std::filesystem::path& file, const Text& section,
                                     const Text& key) {

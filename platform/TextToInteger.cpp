@@ -2,14 +2,18 @@
 
 #include <climits>
 #include <cstddef>
+#include <string_view>
 
 namespace navoket {
 namespace {
 
-// Reads one character at `at` as ASCII where it has a full-width form and
-// advances past it; other two-byte characters come back as 0 (no digit, no
-// blank, no sign).
-char nextFoldedCharacter(const Text& text, std::size_t& at) {
+// The character at `at`, read as ASCII where it has a full-width form, and
+// `at` moved past it; other two-byte characters give 0x01 (no digit, blank or
+// sign), the end of the text gives 0.
+char nextFoldedCharacter(std::string_view text, std::size_t& at) {
+    if (at >= text.size()) {
+        return '\0';
+    }
     const auto lead = static_cast<unsigned char>(text[at]);
     if (lead < 0x81 || lead > 0xFE || at + 1 >= text.size()) {
         ++at;
@@ -23,7 +27,7 @@ char nextFoldedCharacter(const Text& text, std::size_t& at) {
     if (lead == 0xA1 && trail == 0xA1) {
         return ' ';
     }
-    return '\0';
+    return '\x01';
 }
 
 bool isBlank(char c) {
@@ -33,39 +37,29 @@ bool isBlank(char c) {
 }  // namespace
 
 int textToInteger(const Text& text) {
-    const Text digitsAndMore(text.c_str());
+    const std::string_view characters(text.c_str());
     std::size_t at = 0;
-    char c = '\0';
-    do {
-        if (at >= digitsAndMore.size()) {
-            return 0;
-        }
-        c = nextFoldedCharacter(digitsAndMore, at);
-    } while (isBlank(c));
-
+    char c = nextFoldedCharacter(characters, at);
+    while (isBlank(c)) {
+        c = nextFoldedCharacter(characters, at);
+    }
     const bool negative = c == '-';
     if (c == '-' || c == '+') {
-        if (at >= digitsAndMore.size()) {
-            return 0;
-        }
-        c = nextFoldedCharacter(digitsAndMore, at);
+        c = nextFoldedCharacter(characters, at);
     }
-    // Accumulate towards the sign so that INT_MIN itself stays representable.
-    long long value = 0;
+    // Past INT_MAX the magnitude stops growing: the result saturates anyway,
+    // and long digit runs cannot overflow.
+    long long magnitude = 0;
     while (c >= '0' && c <= '9') {
-        value = value * 10 + (c - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) {
-            break;
+        if (magnitude <= INT_MAX) {
+            magnitude = magnitude * 10 + (c - '0');
         }
-        if (at >= digitsAndMore.size()) {
-            break;
-        }
-        c = nextFoldedCharacter(digitsAndMore, at);
+        c = nextFoldedCharacter(characters, at);
     }
     if (negative) {
-        return value > static_cast<long long>(INT_MAX) ? INT_MIN : static_cast<int>(-value);
+        return magnitude > INT_MAX ? INT_MIN : static_cast<int>(-magnitude);
     }
-    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+    return magnitude > INT_MAX ? INT_MAX : static_cast<int>(magnitude);
 }
 
 }  // namespace navoket
