@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace navoket {
 
@@ -26,9 +28,39 @@ bool matchesAt(std::string_view text, std::size_t at, std::string_view needle, b
     return true;
 }
 
+std::size_t charLength(unsigned char lead) {
+    return lead >= 0x80 ? 2 : 1;
+}
+
+// Moves a scan position on with the two-byte step until it reaches `target`;
+// it ends on `target` or, when `target` is a trail byte, one past it. Runs of
+// ASCII bytes, where every byte starts a character, are crossed eight at a time.
+std::size_t walkTo(std::string_view text, std::size_t at, std::size_t target) {
+    const auto* data = reinterpret_cast<const unsigned char*>(text.data());
+    while (at < target) {
+        if (data[at] >= 0x80) {
+            at += 2;
+            continue;
+        }
+        while (at + 8 <= target) {
+            std::uint64_t word;
+            std::memcpy(&word, data + at, sizeof word);
+            if ((word & 0x8080808080808080ULL) != 0) {
+                break;
+            }
+            at += 8;
+        }
+        while (at < target && data[at] < 0x80) {
+            ++at;
+        }
+    }
+    return at;
+}
+
 // Walks text[from, end) with the two-byte step of code page 936 lead bytes, so
 // that a match never begins on a trail byte. Returns the 1-based position of
 // the first (or, with wantLast, the last) match lying wholly before `end`.
+// Candidates come from memmem; the walk then says whether the scan lands on them.
 int scan(std::string_view text, std::size_t from, std::size_t end, std::string_view needle,
          bool ignoreCase, bool wantLast) {
     if (from >= end) {
@@ -40,13 +72,24 @@ int scan(std::string_view text, std::size_t from, std::size_t end, std::string_v
     int found = -1;
     std::size_t at = from;
     while (at < end && needle.size() <= end - at) {
-        if (matchesAt(text, at, needle, ignoreCase)) {
+        std::size_t candidate = at;
+        if (!ignoreCase) {
+            const void* hit = memmem(text.data() + at, end - at, needle.data(), needle.size());
+            if (hit == nullptr) {
+                break;
+            }
+            candidate = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+            at = walkTo(text, at, candidate);
+        }
+        if (at == candidate && matchesAt(text, at, needle, ignoreCase)) {
             found = static_cast<int>(at) + 1;
             if (!wantLast) {
                 return found;
             }
         }
-        at += static_cast<unsigned char>(text[at]) >= 0x80 ? 2 : 1;
+        if (at == candidate) {
+            at += charLength(static_cast<unsigned char>(text[at]));
+        }
     }
     return found;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 namespace navoket {
@@ -45,6 +46,51 @@ TEST(TextSearch, SearchesWithTheTwoByteStep) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(searchForward(c.text, c.needle, c.start, c.ignoreCase), c.forward);
         EXPECT_EQ(searchBackward(c.text, c.needle, c.start, c.ignoreCase), c.backward);
+    }
+}
+
+// The scan rule spelled out position by position, to check the fast search
+// against on texts full of lead bytes, trail bytes and near-matches.
+int referenceSearch(const std::string& text, const std::string& needle, std::size_t from,
+                    std::size_t end, bool wantLast) {
+    int found = -1;
+    for (std::size_t at = from; at < end;
+         at += static_cast<unsigned char>(text[at]) >= 0x80 ? 2 : 1) {
+        if (needle.size() <= end - at && text.compare(at, needle.size(), needle) == 0) {
+            found = static_cast<int>(at) + 1;
+            if (!wantLast) {
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+TEST(TextSearch, FastSearchFollowsTheScanRule) {
+    std::mt19937 random(936);
+    // Mostly ASCII, so that runs long enough for the word-at-a-time walk occur.
+    const char alphabet[] = {'a', 'a', 'a', 'a', 'a', 'b', '\xB6', '\xA1'};
+    auto draw = [&](std::size_t length) {
+        std::string s;
+        for (std::size_t i = 0; i < length; ++i) {
+            s.push_back(alphabet[random() % 8]);
+        }
+        return s;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const std::string text = draw(random() % 60);
+        const std::string needle = draw(1 + random() % 3);
+        const int start = static_cast<int>(random() % 65);
+        SCOPED_TRACE(testing::Message() << "round " << round << " start " << start);
+        const std::size_t from = start <= 1 ? 0 : static_cast<std::size_t>(start - 1);
+        const std::size_t limit =
+            start == 0 ? text.size() : std::min(text.size(), static_cast<std::size_t>(start - 1));
+        ASSERT_EQ(searchForward(text, needle, start),
+                  referenceSearch(text, needle, from, text.size(), false));
+        ASSERT_EQ(searchBackward(text, needle, start),
+                  referenceSearch(text, needle, 0, limit, true));
+        ASSERT_EQ(searchForward(text, needle, start, true),
+                  referenceSearch(text, needle, from, text.size(), false));
     }
 }
 
