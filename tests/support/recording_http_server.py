@@ -13,6 +13,7 @@ A REPLY is an object with the optional keys
               after the body, a number sends that Content-Length whatever the body
   cutAfter    send only this many body bytes, then close the connection
   silent      true: read the request and never answer
+  close       true: read the request and close the connection without a reply
 When no reply is queued the answer is 200 with the body "ok".
 Options: --host ADDRESS, --tls (self-signed certificate made with openssl req),
 --blackhole (listen with a full backlog and never accept: connects time out).
@@ -70,9 +71,12 @@ def read_request(conn, buffer):
 
 def answer(conn, reply):
     """Sends a reply; returns False when the connection must end."""
+    reply = reply or {}
     if reply.get("silent"):
         with lock:
             held.append(conn)
+        return False
+    if reply.get("close"):
         return False
     if "bodySize" in reply:
         body = b"x" * int(reply["bodySize"])
