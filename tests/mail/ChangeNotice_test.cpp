@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "app/settings/Settings.h"
@@ -21,40 +22,46 @@ using test::PeerProcess;
 const Text account = "navoket@example.test";
 const Text password = "secret";
 const Text recipient = "watch@example.test";
-const Text serverAddress = "127.0.25.2";
 
-// A change notice from the stored settings to a real server on port 25.
+// A change notice from the stored settings to a real server on port 25. Each
+// test has its own loopback address, so tests may run side by side.
 class ChangeNoticeTest : public ::testing::Test {
 protected:
-    ChangeNoticeTest()
-        : m_server(PeerProcess::pythonScript(
-              "smtp_server.py", {"--host", serverAddress, "--port", "25", "--user", account,
-                                 "--password", password, "--auth-required"})) {}
+    void TearDown() override { connectMailServer("", 25, "", ""); }
 
-    void SetUp() override {
-        ASSERT_TRUE(m_server.ready());
+    // Starts the server and stores settings that point at it.
+    bool start(const Text& address) {
+        m_address = address;
+        m_server = std::make_unique<PeerProcess>(PeerProcess::pythonScript(
+            "smtp_server.py", {"--host", address, "--port", "25", "--user", account, "--password",
+                               password, "--auth-required"}));
+        storeSettings();
+        return m_server->ready();
+    }
+    void storeSettings() {
         firstRunSetup();
-        writeSetting("Email", "smtp", serverAddress);
+        writeSetting("Email", "smtp", m_address);
         writeSetting("Email", "account", account);
         writeSetting("Email", "password", password);
         writeSetting("Email", "receive", recipient);
         writeSetting("Ship", "Name", ansiText("海鸥号"));
     }
-    void TearDown() override { connectMailServer("", 25, "", ""); }
 
     // Sends the notice; a notice never shows a box.
     nlohmann::json notice() {
         test::BoxRecorder recorder;
         sendChangeNotice();
         EXPECT_TRUE(recorder.boxes().empty());
-        return test::serverMessages(m_server);
+        return test::serverMessages(*m_server);
     }
 
     test::TempFolder m_drive;
-    PeerProcess m_server;
+    Text m_address;
+    std::unique_ptr<PeerProcess> m_server;
 };
 
 TEST_F(ChangeNoticeTest, MailsTheStoredVesselsChange) {
+    ASSERT_TRUE(start("127.0.25.21"));
     const nlohmann::json messages = notice();
     ASSERT_EQ(messages.size(), 1u);
     const nlohmann::json& mail = messages[0];
@@ -70,10 +77,11 @@ TEST_F(ChangeNoticeTest, MailsTheStoredVesselsChange) {
 }
 
 TEST_F(ChangeNoticeTest, LineBreaksInTheVesselNameStayInTheSubject) {
+    ASSERT_TRUE(start("127.0.25.22"));
     // The settings writer keeps line breaks out of a value; a file edited by
     // hand can still hold a lone CR inside one.
     std::ofstream(hostPath(settingsFilePath), std::ios::binary | std::ios::trunc)
-        << "[Email]\r\nsmtp=" << serverAddress << "\r\naccount=" << account
+        << "[Email]\r\nsmtp=" << m_address << "\r\naccount=" << account
         << "\r\npassword=" << password << "\r\nreceive=" << recipient
         << "\r\n[Ship]\r\nName=A\rBcc: evil@example.test\r\n";
     const nlohmann::json messages = notice();
@@ -87,11 +95,12 @@ TEST_F(ChangeNoticeTest, LineBreaksInTheVesselNameStayInTheSubject) {
 }
 
 TEST_F(ChangeNoticeTest, BadSettingsSendNothingAndShowNothing) {
+    ASSERT_TRUE(start("127.0.25.23"));
     const std::pair<Text, Text> rows[] = {
         {"receive", ""}, {"password", "wrong"}, {"smtp", ""}, {"smtp", "127.0.25.98"}};
     for (const auto& [key, value] : rows) {
         SCOPED_TRACE(key + "=" + value);
-        SetUp();
+        storeSettings();
         writeSetting("Email", key, value);
         EXPECT_TRUE(notice().empty());
     }

@@ -21,6 +21,7 @@ const Text recipient = "watch@example.test";
 
 struct VerificationCase {
     const char* name;
+    Text listenAddress;  // each row its own, so rows may run side by side
     Text server;
     Text password;
     const char* status;  // what the first box ends in
@@ -37,8 +38,8 @@ protected:
 TEST_P(VerificationMailTest, ShowsTheStatusThenSendsAndShowsWhereToLook) {
     const VerificationCase& row = GetParam();
     PeerProcess server(PeerProcess::pythonScript(
-        "smtp_server.py", {"--host", "127.0.25.1", "--port", "25", "--user", account, "--password",
-                           password, "--auth-required"}));
+        "smtp_server.py", {"--host", row.listenAddress, "--port", "25", "--user", account,
+                           "--password", password, "--auth-required"}));
     ASSERT_TRUE(server.ready());
     test::BoxRecorder recorder;
 
@@ -64,12 +65,13 @@ TEST_P(VerificationMailTest, ShowsTheStatusThenSendsAndShowsWhereToLook) {
 
 INSTANTIATE_TEST_SUITE_P(
     Settings, VerificationMailTest,
-    ::testing::Values(VerificationCase{"correct", "127.0.25.1", password, "真", true},
-                      VerificationCase{"wrongPassword", "127.0.25.1", "wrong", "假", false},
-                      // HELO without login connects; this server then refuses the mail.
-                      VerificationCase{"emptyPassword", "127.0.25.1", "", "真", false},
-                      VerificationCase{"emptyServer", "", password, "假", false},
-                      VerificationCase{"nobodyListening", "127.0.25.99", password, "假", false}),
+    ::testing::Values(
+        VerificationCase{"correct", "127.0.25.11", "127.0.25.11", password, "真", true},
+        VerificationCase{"wrongPassword", "127.0.25.12", "127.0.25.12", "wrong", "假", false},
+        // HELO without login connects; this server then refuses the mail.
+        VerificationCase{"emptyPassword", "127.0.25.13", "127.0.25.13", "", "真", false},
+        VerificationCase{"emptyServer", "127.0.25.14", "", password, "假", false},
+        VerificationCase{"nobodyListening", "127.0.25.15", "127.0.25.99", password, "假", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
