@@ -30,6 +30,7 @@ from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
 # Login without TLS is what these tests want; say nothing about it.
 warnings.filterwarnings("ignore", message="Requiring AUTH while not requiring TLS")
+warnings.filterwarnings("ignore", message="Session.login_data is deprecated")
 
 lock = threading.Lock()
 messages = []
