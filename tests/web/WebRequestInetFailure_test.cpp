@@ -57,7 +57,9 @@ struct FailureRow {
 // nothing), within the time-outs.
 TEST_F(WebRequestInetFailureTest, TransportFailuresGiveADefinedResult) {
     const std::string refused = "http://127.0.0.1:" + std::to_string(closedPort()) + "/";
-    RecordingHttpServer blackhole(RecordingHttpServer::Options{.blackhole = true});
+    RecordingHttpServer::Options neverAccepting;
+    neverAccepting.blackhole = true;
+    RecordingHttpServer blackhole(neverAccepting);
     ASSERT_TRUE(blackhole.ready());
     const std::string unreachable = blackhole.url("/");
     const FailureRow rows[] = {
