@@ -39,13 +39,14 @@ def danted(folder, port, out):
     config = os.path.join(folder, "danted.conf")
     with open(config, "w") as handle:
         handle.write(
-            "logoutput: stderr\n"
+            "logoutput: %s\n"
             "internal: 127.0.0.1 port = %d\n"
             "external: %s\n"
             "clientmethod: none\nsocksmethod: none\n"
             "user.privileged: root\nuser.unprivileged: nobody\n"
             "client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n"
-            "socks pass { from: 127.0.0.0/8 to: 0.0.0.0/0 command: connect }\n" % (port, out))
+            "socks pass { from: 127.0.0.0/8 to: 0.0.0.0/0 command: connect }\n"
+            % (os.path.join(folder, "danted.log"), port, out))
     return ["/usr/sbin/danted", "-f", config, "-p", os.path.join(folder, "danted.pid")]
 
 
