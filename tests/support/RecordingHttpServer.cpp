@@ -14,6 +14,9 @@ std::vector<std::string> serverArguments(const RecordingHttpServer::Options& opt
     if (options.blackhole) {
         arguments.emplace_back("--blackhole");
     }
+    if (!options.certificateOut.empty()) {
+        arguments.insert(arguments.end(), {"--cert-out", options.certificateOut});
+    }
     return PeerProcess::pythonScript("recording_http_server.py", arguments);
 }
 

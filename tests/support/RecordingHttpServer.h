@@ -18,6 +18,9 @@ public:
         std::string host = "127.0.0.1";
         bool tls = false;
         bool blackhole = false;  // never accepts: connecting times out
+        // With tls: where the server's certificate (naming the host) is
+        // copied, for a client to trust.
+        std::string certificateOut;
     };
 
     RecordingHttpServer();
