@@ -27,9 +27,12 @@ public:
     void setSchedule(const std::string& vessel, const std::string& rows) {
         control("/control/schedule", "vessel=" + escape(vessel) + "&text=" + escape(rows));
     }
-    // The vessel's whole reply page, byte for byte, with that status.
-    void setPage(const std::string& vessel, const std::string& page, int status = 200) {
-        control("/control/page?vessel=" + escape(vessel) + "&status=" + std::to_string(status),
+    // The vessel's whole reply page, byte for byte, with that status; a cut
+    // reply announces more bytes than it sends and then closes.
+    void setPage(const std::string& vessel, const std::string& page, int status = 200,
+                 bool cut = false) {
+        control("/control/page?vessel=" + escape(vessel) + "&status=" + std::to_string(status) +
+                    (cut ? "&cut=1" : ""),
                 page);
     }
     void remove(const std::string& vessel) {

@@ -1,10 +1,17 @@
 #include "watch/VesselDigest.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstddef>
 #include <string>
 
 #include "tests/watch/WatchFixture.h"
+#include "web/WebRequestInet.h"
 
 namespace navoket {
 namespace {
@@ -114,21 +121,80 @@ TEST_F(VesselDigestTest, AnUnknownVesselIsAFailedFetch) {
     EXPECT_FALSE(fetch.failure.empty());
 }
 
+// A loopback socket that takes connections into its backlog and never answers.
+class SilentPeer {
+public:
+    SilentPeer() : m_fd(socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        auto* raw = reinterpret_cast<sockaddr*>(&address);
+        if (m_fd >= 0 && bind(m_fd, raw, length) == 0 && listen(m_fd, 8) == 0 &&
+            getsockname(m_fd, raw, &length) == 0) {
+            m_port = ntohs(address.sin_port);
+        }
+    }
+    ~SilentPeer() {
+        if (m_fd >= 0) {
+            close(m_fd);
+        }
+    }
+    SilentPeer(const SilentPeer&) = delete;
+    SilentPeer& operator=(const SilentPeer&) = delete;
+
+    std::string host() const { return "127.0.0.1:" + std::to_string(m_port); }
+
+private:
+    int m_fd;
+    int m_port = 0;
+};
+
+// Short time-outs for the test's length, the defaults again afterwards.
+struct ShortTimeouts {
+    ShortTimeouts() { setInetTimeoutsForTesting(std::chrono::seconds(2), std::chrono::seconds(1)); }
+    ~ShortTimeouts() {
+        setInetTimeoutsForTesting(std::chrono::seconds(60), std::chrono::seconds(30));
+    }
+};
+
 TEST_F(VesselDigestTest, ANetworkFailureIsAFailedFetchNotADigest) {
-    const char* const hosts[] = {
+    const ShortTimeouts timeouts;
+    const SilentPeer silent;
+    const std::string hosts[] = {
         "127.0.0.1:1",       // refused: nothing listens there
         "schedule.invalid",  // a name that never resolves (RFC 6761)
+        silent.host(),       // connects, then no reply within the receive time-out
     };
-    for (const char* host : hosts) {
+    for (const auto& host : hosts) {
         SCOPED_TRACE(host);
         pointScheduleAt(host);
+        const auto begin = std::chrono::steady_clock::now();
         const VesselFetch fetch = fetchVesselDigest("ORIENT LARK");
+        EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
         EXPECT_FALSE(fetch.hasBlock);
         EXPECT_EQ(fetch.status, 0);
         EXPECT_TRUE(fetch.block.empty());
         EXPECT_TRUE(fetch.digest.empty());
         EXPECT_FALSE(fetch.failure.empty());
     }
+}
+
+TEST_F(VesselDigestTest, AReplyCutOffMidwayIsAFailedFetchEvenWithBothMarkers) {
+    site().setPage("CUT OFF", left + " whole block" + right, 200, true);
+    const VesselFetch fetch = fetchVesselDigest("CUT OFF");
+    EXPECT_FALSE(fetch.hasBlock);
+    EXPECT_TRUE(fetch.digest.empty());
+    EXPECT_FALSE(fetch.failure.empty());
+}
+
+TEST_F(VesselDigestTest, ALargePageIsCutLikeAnyOther) {
+    std::string page(std::size_t{50} << 20, 'x');  // 50 MiB in front of the block
+    page += left + " one" + right;
+    site().setPage("LARGE PAGE", page);
+    const VesselFetch fetch = fetchVesselDigest("LARGE PAGE");
+    ASSERT_TRUE(fetch.hasBlock) << fetch.failure;
+    EXPECT_EQ(fetch.digest, "8ff9ce8835354e3d49a84a608346f665");
 }
 
 }  // namespace

@@ -16,9 +16,11 @@ Control channel, on the same port:
     POST /control/schedule   form fields vessel, text: sets a vessel's schedule.
                              text is rows "port,ETA,ETD" separated by ";" or
                              line ends; an empty text is an empty timetable.
-    POST /control/page?vessel=NAME[&status=CODE]
+    POST /control/page?vessel=NAME[&status=CODE][&cut=1]
                              the body becomes that vessel's whole reply page,
-                             byte for byte, served with that status (200).
+                             byte for byte, served with that status (200); with
+                             cut=1 the reply announces more bytes than it sends
+                             and the connection closes after the page.
     POST /control/remove     form field vessel: the vessel becomes unknown.
     GET  /control/last       the body of the latest schedule request, raw.
 
@@ -101,7 +103,7 @@ def parse_rows(text):
 
 
 class ScheduleStore:
-    """Per vessel (GBK name bytes): (status, page bytes). Shared by the handler threads."""
+    """Per vessel (GBK name bytes): (status, page bytes, cut). Shared by the handler threads."""
 
     def __init__(self):
         self._lock = threading.Lock()
@@ -110,9 +112,9 @@ class ScheduleStore:
         for name, rows in DEMO_SCHEDULES.items():
             self.set_page(gbk_name(name), 200, render_schedule_page(name, rows))
 
-    def set_page(self, key, status, page):
+    def set_page(self, key, status, page, cut=False):
         with self._lock:
-            self._pages[key] = (status, page)
+            self._pages[key] = (status, page, cut)
 
     def remove(self, key):
         with self._lock:
@@ -125,7 +127,7 @@ class ScheduleStore:
                 found = self._pages.get(body[len("vessel=") :])
                 if found:
                     return found
-        return 200, unknown_vessel_page()
+        return 200, unknown_vessel_page(), False
 
     def last_request(self):
         with self._lock:
@@ -143,12 +145,15 @@ class Handler(BaseHTTPRequestHandler):
         length = int(self.headers.get("Content-Length") or 0)
         return self.rfile.read(length) if length else b""
 
-    def _reply(self, status, body, content_type="text/html; charset=utf-8"):
+    def _reply(self, status, body, content_type="text/html; charset=utf-8", cut=False):
         self.send_response(status)
         self.send_header("Content-Type", content_type)
-        self.send_header("Content-Length", str(len(body)))
+        # A cut reply promises more than it sends, then the connection ends.
+        self.send_header("Content-Length", str(len(body) + (1000 if cut else 0)))
         self.end_headers()
         self.wfile.write(body)
+        if cut:
+            self.close_connection = True
 
     def _form(self, body):
         return {
@@ -163,8 +168,8 @@ class Handler(BaseHTTPRequestHandler):
         body = self._body()
         try:
             if url.path == SCHEDULE_PATH:
-                status, page = self.store.answer(body)
-                self._reply(status, page)
+                status, page, cut = self.store.answer(body)
+                self._reply(status, page, cut=cut)
             elif url.path == "/control/schedule":
                 form = self._form(body)
                 name = form["vessel"]
@@ -174,7 +179,8 @@ class Handler(BaseHTTPRequestHandler):
             elif url.path == "/control/page":
                 query = self._form(url.query.encode("ascii"))
                 status = int(query.get("status", "200"))
-                self.store.set_page(gbk_name(query["vessel"]), status, body)
+                cut = query.get("cut") == "1"
+                self.store.set_page(gbk_name(query["vessel"]), status, body, cut)
                 self._reply(200, b"ok\n", "text/plain")
             elif url.path == "/control/remove":
                 self.store.remove(gbk_name(self._form(body)["vessel"]))
