@@ -16,7 +16,9 @@ A REPLY is an object with the optional keys
   close       true: read the request and close the connection without a reply
 When no reply is queued the answer is 200 with the body "ok".
 Options: --host ADDRESS, --tls (self-signed certificate made with openssl req),
---blackhole (listen with a full backlog and never accept: connects time out).
+--blackhole (listen with a full backlog and never accept: connects time out),
+--cert-out FILE (with --tls: copy the certificate, which names the host as its
+subject alternative name, to FILE so that a client can trust it).
 Stdin at end or SIGTERM ends the server.
 """
 
@@ -137,13 +139,21 @@ def accept_loop(listener, context):
         threading.Thread(target=serve, args=(conn, address[0]), daemon=True).start()
 
 
-def make_context(folder):
+def make_context(folder, host, cert_out):
     key = os.path.join(folder, "key.pem")
     cert = os.path.join(folder, "cert.pem")
+    try:
+        socket.inet_aton(host)
+        alt_name = "IP:" + host
+    except OSError:
+        alt_name = "DNS:" + host
     subprocess.run(
         ["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
-         "-out", cert, "-days", "1", "-subj", "/CN=navoket-test"],
+         "-out", cert, "-days", "1", "-subj", "/CN=navoket-test",
+         "-addext", "subjectAltName=" + alt_name],
         check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if cert_out:
+        shutil.copyfile(cert, cert_out)
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(cert, key)
     return context
@@ -154,12 +164,13 @@ def main():
     parser.add_argument("--host", default="127.0.0.1")
     parser.add_argument("--tls", action="store_true")
     parser.add_argument("--blackhole", action="store_true")
+    parser.add_argument("--cert-out", default="")
     options = parser.parse_args()
     signal.signal(signal.SIGTERM, lambda *_: os._exit(0))
 
     folder = tempfile.mkdtemp(prefix="navoket-peer-")
     try:
-        context = make_context(folder) if options.tls else None
+        context = make_context(folder, options.host, options.cert_out) if options.tls else None
         listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         listener.bind((options.host, 0))
