@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -153,6 +154,10 @@ const FailureRow failureRows[] = {
      },
      RefreshOutcome::refusedErrorPage, "503"},
 };
+
+void PrintTo(const FailureRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class FailedFetchTest : public ManualCheckTest, public ::testing::WithParamInterface<FailureRow> {
 protected:
