@@ -13,9 +13,6 @@ namespace {
 std::atomic<long long> connectMilliseconds{60000};
 std::atomic<long long> idleMilliseconds{30000};
 
-// A header block beyond this is hostile; the exchange is dropped.
-constexpr std::size_t headerBlockLimit = 1024 * 1024;
-
 using SteadyClock = std::chrono::steady_clock;
 
 struct Exchange {
@@ -25,6 +22,8 @@ struct Exchange {
     bool headerOverflow = false;
     bool bodyOverflow = false;
     bool idleExpired = false;
+    bool requestSent = false;
+    std::size_t headerLimit = 0;
     std::chrono::milliseconds idle{};
     SteadyClock::time_point lastProgress = SteadyClock::now();
     curl_off_t lastDown = 0;
@@ -43,7 +42,7 @@ size_t collectHeader(char* data, size_t size, size_t count, void* context) {
         line.pop_back();
     }
     exchange->headerBlock += line + "\r\n";
-    if (exchange->headerBlock.size() > headerBlockLimit) {
+    if (exchange->headerBlock.size() > exchange->headerLimit) {
         exchange->headerOverflow = true;
         return 0;
     }
@@ -59,6 +58,13 @@ size_t collectBody(char* data, size_t size, size_t count, void* context) {
     }
     exchange->body.append(data, length);
     return length;
+}
+
+// Called once the connection (and any proxy tunnel) stands, just before the
+// request goes out.
+int noteRequestSent(void* context, char*, char*, int, int) {
+    static_cast<Exchange*>(context)->requestSent = true;
+    return CURL_PREREQFUNC_OK;
 }
 
 // The idle bound counts from the moment the request is about to be sent;
@@ -150,6 +156,21 @@ Text failureText(CURLcode code, const Exchange& exchange) {
     }
 }
 
+// Basic at once is sent with the first request; otherwise libcurl answers a
+// challenge in whatever scheme it names.
+template <typename Set>
+void setCredentials(Set& set, CURLoption authOption, CURLoption userOption,
+                    CURLoption passwordOption, const InetCredentials& credentials) {
+    if (credentials.mode == InetAuthMode::none) {
+        return;
+    }
+    set(authOption,
+        static_cast<long>(credentials.mode == InetAuthMode::basicAtOnce ? CURLAUTH_BASIC
+                                                                        : CURLAUTH_ANY));
+    set(userOption, credentials.user.c_str());
+    set(passwordOption, credentials.password.c_str());
+}
+
 bool setUp(CurlHandle& curl, const InetHop& hop, Exchange& exchange) {
     CURL* h = curl.get();
     const bool viaProxy =
@@ -202,8 +223,17 @@ bool setUp(CurlHandle& curl, const InetHop& hop, Exchange& exchange) {
         // An empty proxy also keeps libcurl from reading proxy environment variables.
         set(CURLOPT_PROXY, "");
     }
-    const InetTimeouts timeouts = inetTimeouts();
+    setCredentials(set, CURLOPT_HTTPAUTH, CURLOPT_USERNAME, CURLOPT_PASSWORD,
+                   hop.serverCredentials);
+    if (viaProxy) {
+        setCredentials(set, CURLOPT_PROXYAUTH, CURLOPT_PROXYUSERNAME, CURLOPT_PROXYPASSWORD,
+                       hop.proxyCredentials);
+    }
+    const InetTimeouts timeouts = hop.timeouts.value_or(inetTimeouts());
     exchange.idle = timeouts.idle;
+    exchange.headerLimit = hop.headerBlockLimit;
+    set(CURLOPT_PREREQFUNCTION, &noteRequestSent);
+    set(CURLOPT_PREREQDATA, &exchange);
     set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()));
     set(CURLOPT_NOPROGRESS, 0L);
     set(CURLOPT_XFERINFOFUNCTION, &watchProgress);
@@ -215,16 +245,16 @@ bool setUp(CurlHandle& curl, const InetHop& hop, Exchange& exchange) {
     set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(inetBodyLimit));
 
     if (hop.method == "HEAD") {
-        // No body is read for HEAD; a body given with it is still sent.
+        // A reply to HEAD has no body, whatever its Content-Length says.
         set(CURLOPT_NOBODY, 1L);
-    }
-    if (hop.sendBody) {
+    } else if (hop.sendBody) {
         set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(hop.body.size()));
         set(CURLOPT_POSTFIELDS, hop.body.data());
-    } else if (hop.method != "HEAD") {
+    } else {
         set(CURLOPT_HTTPGET, 1L);
     }
-    if (hop.method != "GET" && hop.method != "POST") {
+    // A GET that carries a body goes through the POST machinery under its own name.
+    if (hop.method != "POST" && (hop.method != "GET" || hop.sendBody)) {
         set(CURLOPT_CUSTOMREQUEST, Text(hop.method).c_str());
     }
     return ok;
@@ -261,6 +291,7 @@ InetHopResult performInetHop(const InetHop& hop) {
     }
     const CURLcode code = curl_easy_perform(curl.get());
     curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &result.status);
+    result.requestSent = exchange.requestSent;
     result.headersReceived = result.status > 0 && !exchange.headerOverflow;
     if (result.headersReceived) {
         result.headerBlock = std::move(exchange.headerBlock);
@@ -270,10 +301,9 @@ InetHopResult performInetHop(const InetHop& hop) {
             result.redirectUrl = location;
         }
     }
-    if (code == CURLE_OK) {
-        result.complete = true;
-        result.body = std::move(exchange.body);
-    } else {
+    result.complete = code == CURLE_OK;
+    result.body = std::move(exchange.body);
+    if (!result.complete) {
         result.failure = failureText(code, exchange);
     }
     return result;

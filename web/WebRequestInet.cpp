@@ -27,6 +27,10 @@ bool startsWithIgnoringCase(const Text& text, std::string_view prefix) {
            searchForward(text.substr(0, prefix.size()), prefix, 1, true) == 1;
 }
 
+bool equalsIgnoringCase(const Text& text, std::string_view other) {
+    return text.size() == other.size() && startsWithIgnoringCase(text, other);
+}
+
 bool containsIgnoringCase(const Text& text, std::string_view needle) {
     return searchForward(text, needle, 1, true) != -1;
 }
@@ -91,8 +95,7 @@ std::vector<Text> blockLines(const Text& block) {
         if (colon == Text::npos || headerName(line).empty()) {
             continue;
         }
-        if (searchForward(headerName(line), "User-Agent", 1, true) == 1 &&
-            headerName(line).size() == 10) {
+        if (equalsIgnoringCase(headerName(line), "User-Agent")) {
             continue;
         }
         if (trimText(line.substr(colon + 1)).find_first_not_of(" \t") == Text::npos) {
@@ -138,9 +141,7 @@ void storeReplyCookies(const Text& headerBlock, const Target& target) {
         const Text line = headerBlock.substr(from, end - from);
         from = end + 2;
         const std::size_t colon = line.find(':');
-        if (colon != Text::npos &&
-            searchForward(trimText(line.substr(0, colon)), "Set-Cookie", 1, true) == 1 &&
-            trimText(line.substr(0, colon)).size() == 10) {
+        if (colon != Text::npos && equalsIgnoringCase(headerName(line), "Set-Cookie")) {
             InetCookieStore::instance().store(trimText(line.substr(colon + 1)), target.host,
                                               pathWithoutQuery(target.path));
         }
@@ -228,7 +229,10 @@ Bytes webRequestInet(const Text& url, const InetRequestOptions& options) {
         hop.method = methodName;
         hop.proxy = proxy;
         // WinINet sends Content-Length with any body and with every POST or PUT.
-        hop.sendBody = !body.empty() || methodName == "POST" || methodName == "PUT";
+        // A HEAD request goes without its body: libcurl cannot send one and
+        // still read the reply as the answer to a HEAD.
+        hop.sendBody =
+            methodName != "HEAD" && (!body.empty() || methodName == "POST" || methodName == "PUT");
         hop.body = body;
         if (hop.sendBody) {
             hop.headerLines.push_back("Content-Length: " + std::to_string(body.size()));

@@ -12,6 +12,8 @@ A REPLY is an object with the optional keys
   length      "auto" (default) adds Content-Length, "none" sends none and closes
               after the body, a number sends that Content-Length whatever the body
   cutAfter    send only this many body bytes, then close the connection
+  holdAfter   send only this many body bytes, then keep the connection silent
+  pieceDelayMs with pieceSize: send the body in pieces with this pause between
   silent      true: read the request and never answer
   close       true: read the request and close the connection without a reply
 When no reply is queued the answer is 200 with the body "ok".
@@ -33,6 +35,7 @@ import subprocess
 import sys
 import tempfile
 import threading
+import time
 
 lock = threading.Lock()
 replies = []
@@ -94,7 +97,19 @@ def answer(conn, reply):
     if "cutAfter" in reply:
         conn.sendall(head + body[: int(reply["cutAfter"])])
         return False
-    conn.sendall(head + body)
+    if "holdAfter" in reply:
+        conn.sendall(head + body[: int(reply["holdAfter"])])
+        with lock:
+            held.append(conn)
+        return False
+    if "pieceDelayMs" in reply:
+        conn.sendall(head)
+        size = max(1, int(reply.get("pieceSize", 1)))
+        for start in range(0, len(body), size):
+            time.sleep(int(reply["pieceDelayMs"]) / 1000.0)
+            conn.sendall(body[start : start + size])
+    else:
+        conn.sendall(head + body)
     return length not in ("none",) and isinstance(length, str)
 
 

@@ -78,6 +78,8 @@ TEST_F(WebRequestInetFailureTest, TransportFailuresGiveADefinedResult) {
          "connection closed without a reply"},
         {"body cut off", Json{{"body", std::string(1000, 'b')}, {"length", 1000}, {"cutAfter", 10}},
          nullptr, true, "reply cut off"},
+        {"body stalls after a few bytes", Json{{"body", std::string(1000, 'b')}, {"holdAfter", 10}},
+         nullptr, true, "no data within the receive time-out"},
         {"body announced over the size limit",
          Json{{"body", "x"}, {"length", 100 * 1024 * 1024}, {"cutAfter", 1}}, nullptr, true,
          "reply body over the size limit"},
@@ -123,6 +125,17 @@ TEST_F(WebRequestInetFailureTest, FiftyMegabyteBodyArrivesWhole) {
     EXPECT_TRUE(outcome.replied) << outcome.failure;
     EXPECT_EQ(body.size(), size);
     EXPECT_EQ(body.find_first_not_of('x'), std::string::npos);
+}
+
+// The receive time-out bounds silence, not the whole exchange.
+TEST_F(WebRequestInetFailureTest, SlowBodyWithinTheReceiveTimeOutArrives) {
+    ASSERT_TRUE(
+        m_server.script({Json{{"body", "abcdef"}, {"pieceSize", 2}, {"pieceDelayMs", 400}}}));
+    InetOutcome outcome;
+    InetRequestOptions options;
+    options.outcome = &outcome;
+    EXPECT_EQ(webRequestInet(m_server.url("/slow"), options), "abcdef");
+    EXPECT_TRUE(outcome.replied) << outcome.failure;
 }
 
 TEST_F(WebRequestInetFailureTest, HttpStatusIsNoFailure) {

@@ -156,12 +156,25 @@ TEST_F(WebRequestInetTest, SendsTheRequestBlockByteForByte) {
              o.completeHeaders = false;
          },
          "OPTIONS /o HTTP/1.1\r\nHost: {host}\r\nContent-Length: 1\r\n" + agentLine + "\r\nq"},
-        {"HEAD", "/h",
+        {"HEAD goes without a body", "/h",
          [](InetRequestOptions& o) {
              o.method = 2;
+             o.postText = "q";
              o.completeHeaders = false;
          },
          "HEAD /h HTTP/1.1\r\nHost: {host}\r\n" + agentLine + "\r\n"},
+        {"TRACE", "/t",
+         [](InetRequestOptions& o) {
+             o.method = 6;
+             o.completeHeaders = false;
+         },
+         "TRACE /t HTTP/1.1\r\nHost: {host}\r\n" + agentLine + "\r\n"},
+        {"CONNECT", "/k",
+         [](InetRequestOptions& o) {
+             o.method = 7;
+             o.completeHeaders = false;
+         },
+         "CONNECT /k HTTP/1.1\r\nHost: {host}\r\n" + agentLine + "\r\n"},
         {"POST without a body still has Content-Length", "/e",
          [](InetRequestOptions& o) {
              o.method = 1;
