@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QDialog>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -94,7 +95,10 @@ void Form::buildControl(const ControlDesign& design) {
             auto* label = new QLabel(text, m_dialog.get());
             // Plain text: program texts such as "<Navoket 验证>" are no markup.
             label->setTextFormat(Qt::PlainText);
-            label->setWordWrap(true);
+            // Like a static control, a label breaks its text into lines only
+            // where it has room for a second line; a one-line label whose text
+            // runs a pixel or two past its edge keeps it on one line.
+            label->setWordWrap(design.height >= 2 * label->fontMetrics().height());
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             control->widget = label;
             break;
