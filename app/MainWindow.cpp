@@ -11,6 +11,7 @@
 #include "platform/Registry.h"
 #include "text/CodePageText.h"
 #include "watch/ManualCheck.h"
+#include "watch/ui/PatrolWindow.h"
 
 namespace navoket {
 namespace {
@@ -51,9 +52,6 @@ const char* const gpuRenderingKey =
 
 // "检测更新": the update window is not part of this build yet.
 void openUpdateWindow() {}
-
-// "自动巡查": the patrol window is not part of this build yet.
-void openPatrolWindow() {}
 
 }  // namespace
 
