@@ -9,8 +9,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 namespace navoket {
 namespace {
@@ -30,6 +33,41 @@ struct AddressListDeleter {
     void operator()(addrinfo* list) const { freeaddrinfo(list); }
 };
 using AddressList = std::unique_ptr<addrinfo, AddressListDeleter>;
+
+// One name lookup, shared by the caller and the thread that runs it.
+struct Lookup {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    AddressList addresses;
+};
+
+// getaddrinfo has no time-out of its own, so it runs on a thread of its own
+// and the caller waits for it only until the deadline. A lookup that outlives
+// the deadline finishes by itself and frees what it found.
+AddressList resolve(const Text& host, int port, long long deadlineMs) {
+    auto lookup = std::make_shared<Lookup>();
+    std::thread([lookup, host, service = std::to_string(port)] {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* found = nullptr;
+        if (getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0) {
+            found = nullptr;
+        }
+        const std::lock_guard lock(lookup->mutex);
+        lookup->addresses.reset(found);
+        lookup->done = true;
+        lookup->finished.notify_all();
+    }).detach();
+    std::unique_lock lock(lookup->mutex);
+    const auto deadline =
+        std::chrono::steady_clock::time_point(std::chrono::milliseconds(deadlineMs));
+    if (!lookup->finished.wait_until(lock, deadline, [&lookup] { return lookup->done; })) {
+        return nullptr;
+    }
+    return std::move(lookup->addresses);
+}
 
 // Waits for one poll event until the deadline; false on time-out or error.
 bool waitFor(int socket, short events, long long deadlineMs) {
@@ -97,17 +135,12 @@ SmtpConnection::~SmtpConnection() {
 bool SmtpConnection::open(const Text& host, int port, int waitMs) {
     close();
     m_waitMs = waitMs > 0 ? waitMs : 1;
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    const std::string service = std::to_string(port);
-    if (port < 1 || port > 65535 ||
-        getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0) {
+    if (port < 1 || port > 65535) {
         return false;
     }
-    const AddressList addresses(found);
+    // Finding the host and connecting to it share one wait limit.
     const long long deadline = nowMs() + m_waitMs;
+    const AddressList addresses = resolve(host, port, deadline);
     for (const addrinfo* address = addresses.get(); address != nullptr && m_socket < 0;
          address = address->ai_next) {
         m_socket = connectOne(*address, deadline);

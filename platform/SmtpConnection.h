@@ -17,8 +17,9 @@ struct SmtpReply {
 };
 
 // A TCP connection to an SMTP server that owns its socket. Every wait is
-// bounded: connecting, each stalled write and each silence inside a reply
-// last at most waitMs, and a whole reply at most a fixed multiple of it.
+// bounded: finding the host and connecting together, each stalled write and
+// each silence inside a reply last at most waitMs, and a whole reply at most
+// a fixed multiple of it.
 class SmtpConnection {
 public:
     SmtpConnection() = default;

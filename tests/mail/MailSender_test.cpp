@@ -170,6 +170,12 @@ TEST_F(MailSenderTest, NothingListeningGivesFalse) {
     EXPECT_FALSE(connectMailServer("127.0.0.1\r\nQUIT", 25, account, password, 300));
 }
 
+TEST_F(MailSenderTest, ConnectsByHostName) {
+    PeerProcess peer(peerArguments({"--auth", "none"}));
+    ASSERT_TRUE(peer.ready());
+    EXPECT_TRUE(connectMailServer("localhost", peer.port(), account, password));
+}
+
 TEST_F(MailSenderTest, ANewConnectEndsTheOldOneWithQuit) {
     PeerProcess peer(peerArguments({}));
     ASSERT_TRUE(peer.ready());
