@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstddef>
 
+#include "text/CodePageText.h"
 #include "web/CurlHandle.h"
 
 namespace navoket {
@@ -128,31 +129,31 @@ Text hostWithPort(const InetHop& hop) {
 
 Text failureText(CURLcode code, const Exchange& exchange) {
     if (exchange.idleExpired) {
-        return "no data within the receive time-out";
+        return ansiText("接收超时：服务器不再发送数据");
     }
     if (exchange.bodyOverflow || code == CURLE_FILESIZE_EXCEEDED) {
-        return "reply body over the size limit";
+        return ansiText("回复内容超过大小上限");
     }
     if (exchange.headerOverflow) {
-        return "reply header block too large";
+        return ansiText("回复头过大");
     }
     switch (code) {
         case CURLE_COULDNT_RESOLVE_HOST:
-            return "host name not resolved";
+            return ansiText("无法解析主机名");
         case CURLE_COULDNT_RESOLVE_PROXY:
-            return "proxy name not resolved";
+            return ansiText("无法解析代理服务器名");
         case CURLE_COULDNT_CONNECT:
-            return "connection refused or host unreachable";
+            return ansiText("连接被拒绝或主机不可达");
         case CURLE_OPERATION_TIMEDOUT:
-            return "connect time-out";
+            return ansiText("连接超时");
         case CURLE_PARTIAL_FILE:
-            return "reply cut off";
+            return ansiText("回复被中途截断");
         case CURLE_GOT_NOTHING:
-            return "connection closed without a reply";
+            return ansiText("连接已关闭，没有收到回复");
         case CURLE_SSL_CONNECT_ERROR:
-            return "TLS handshake failed";
+            return ansiText("TLS 握手失败");
         default:
-            return Text("transfer failed: ") + curl_easy_strerror(code);
+            return ansiText("传输失败：") + curl_easy_strerror(code);
     }
 }
 
@@ -275,18 +276,18 @@ void setInetTimeouts(InetTimeouts timeouts) {
 InetHopResult performInetHop(const InetHop& hop) {
     InetHopResult result;
     if (!isResolvableHost(hop.host)) {
-        result.failure = "host name not resolved";
+        result.failure = ansiText("无法解析主机名");
         return result;
     }
     if (hop.port < 1 || hop.port > 65535) {
-        result.failure = "port out of range";
+        result.failure = ansiText("端口号超出范围");
         return result;
     }
     CurlHandle curl;
     Exchange exchange;
     exchange.handle = curl.get();
     if (!curl.valid() || !setUp(curl, hop, exchange)) {
-        result.failure = "request could not be prepared";
+        result.failure = ansiText("无法准备请求");
         return result;
     }
     const CURLcode code = curl_easy_perform(curl.get());

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "text/CodePageText.h"
 #include "text/TextSearch.h"
 #include "web/Cookies.h"
 #include "web/Headers.h"
@@ -259,7 +260,7 @@ Bytes webRequestInet(const Text& url, const InetRequestOptions& options) {
         if (redirects == redirectLimit) {
             reply.complete = false;
             reply.body.clear();
-            reply.failure = "too many redirects";
+            reply.failure = ansiText("重定向次数过多");
             break;
         }
         // RFC 9110 15.4: 303 turns every method but HEAD into GET; 301 and 302

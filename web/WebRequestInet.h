@@ -7,14 +7,15 @@
 namespace navoket {
 
 // How the exchange ended, beside the body: lets a caller tell a transport
-// failure from a reply (the design's callers look only at the body).
+// failure from a reply; the body alone cannot (an empty page and a failed
+// fetch both give an empty body).
 struct InetOutcome {
     bool replied = false;  // a complete reply was received
     long status = 0;       // final HTTP status, 0 without a reply
     Text failure;          // why there is no complete reply, empty otherwise
 };
 
-// The optional parameters of webRequestInet, in the design's order. A null
+// The optional parameters of webRequestInet, in their parameter order. A null
 // pointer is a parameter left out; sendCookies non-null but empty is
 // "supplied but empty".
 struct InetRequestOptions {
@@ -31,7 +32,7 @@ struct InetRequestOptions {
     bool completeHeaders = true;
     bool fixHeaderCase = true;
     bool socksProxy = false;
-    InetOutcome* outcome = nullptr;  // out, not one of the design's parameters
+    InetOutcome* outcome = nullptr;  // out, beside the WinINet-style parameters
 };
 
 // One HTTP(S) exchange as WinINet makes it: the request line, Host,

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/support/RecordingHttpServer.h"
+#include "text/CodePageText.h"
 #include "web/WebRequestInet.h"
 
 namespace navoket {
@@ -52,7 +53,7 @@ struct FailureRow {
     const char* failure;
 };
 
-// Every failure is an empty body, an outcome that says why, the design's
+// Every failure is an empty body, an outcome that says why, WinINet's
 // outputs (5000 spaces unless headers arrived, the caller's cookies merged with
 // nothing), within the time-outs.
 TEST_F(WebRequestInetFailureTest, TransportFailuresGiveADefinedResult) {
@@ -63,26 +64,24 @@ TEST_F(WebRequestInetFailureTest, TransportFailuresGiveADefinedResult) {
     ASSERT_TRUE(blackhole.ready());
     const std::string unreachable = blackhole.url("/");
     const FailureRow rows[] = {
-        {"connection refused", std::nullopt, refused.c_str(), false,
-         "connection refused or host unreachable"},
-        {"connect never completes", std::nullopt, unreachable.c_str(), false, "connect time-out"},
-        {"name not resolved", std::nullopt, "http://nonexistent.invalid/", false,
-         "host name not resolved"},
+        {"connection refused", std::nullopt, refused.c_str(), false, "连接被拒绝或主机不可达"},
+        {"connect never completes", std::nullopt, unreachable.c_str(), false, "连接超时"},
+        {"name not resolved", std::nullopt, "http://nonexistent.invalid/", false, "无法解析主机名"},
         {"host with a query glued on", std::nullopt, "http://127.0.0.1?x=1", false,
-         "host name not resolved"},
+         "无法解析主机名"},
         {"user information as host", std::nullopt, "http://user:pw@127.0.0.1/", false,
-         "host name not resolved"},
+         "无法解析主机名"},
         {"server never answers", Json{{"silent", true}}, nullptr, false,
-         "no data within the receive time-out"},
+         "接收超时：服务器不再发送数据"},
         {"connection closed without a reply", Json{{"close", true}}, nullptr, false,
-         "connection closed without a reply"},
+         "连接已关闭，没有收到回复"},
         {"body cut off", Json{{"body", std::string(1000, 'b')}, {"length", 1000}, {"cutAfter", 10}},
-         nullptr, true, "reply cut off"},
+         nullptr, true, "回复被中途截断"},
         {"body stalls after a few bytes", Json{{"body", std::string(1000, 'b')}, {"holdAfter", 10}},
-         nullptr, true, "no data within the receive time-out"},
+         nullptr, true, "接收超时：服务器不再发送数据"},
         {"body announced over the size limit",
          Json{{"body", "x"}, {"length", 100 * 1024 * 1024}, {"cutAfter", 1}}, nullptr, true,
-         "reply body over the size limit"},
+         "回复内容超过大小上限"},
     };
     for (const FailureRow& row : rows) {
         SCOPED_TRACE(row.name);
@@ -104,7 +103,7 @@ TEST_F(WebRequestInetFailureTest, TransportFailuresGiveADefinedResult) {
         EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);
         EXPECT_EQ(body, "");
         EXPECT_FALSE(outcome.replied);
-        EXPECT_EQ(outcome.failure, row.failure);
+        EXPECT_EQ(outcome.failure, ansiText(row.failure));
         EXPECT_EQ(outcome.status, row.headersArrive ? 200 : 0);
         EXPECT_EQ(headers.compare(0, 9, "HTTP/1.1 ") == 0, row.headersArrive);
         if (!row.headersArrive) {
