@@ -32,6 +32,9 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     takeDemoDriveRoot(argc, argv);
     navoket::startWindowRuntime();
+    // The texts exist before the routine is registered, so they are still
+    // there when it runs (exit destroys in the reverse order of both).
+    navoket::programTexts();
     std::atexit(releaseProgramTexts);
 
     navoket::MainWindow mainWindow;
