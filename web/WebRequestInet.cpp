@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "text/CodePageText.h"
@@ -293,7 +294,7 @@ Bytes webRequestInet(const Text& url, const InetRequestOptions& options) {
         options.outcome->status = reply.headersReceived ? reply.status : 0;
         options.outcome->failure = reply.failure;
     }
-    return reply.complete ? reply.body : Bytes();
+    return reply.complete ? std::move(reply.body) : Bytes();
 }
 
 void clearInetCookieStore() {
