@@ -59,6 +59,11 @@ std::filesystem::path driveRoot() {
     return root;
 }
 
+bool driveRootChosen() {
+    std::lock_guard lock(driveState().mutex);
+    return !driveState().chosenRoot.empty();
+}
+
 std::filesystem::path hostPath(const Text& windowsPath) {
     std::string_view rest(windowsPath.c_str());
     if (rest.size() >= 2 && rest[1] == ':') {

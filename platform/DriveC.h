@@ -11,6 +11,9 @@ namespace navoket {
 // tests and the driver.
 void setDriveRoot(const std::filesystem::path& folder);
 std::filesystem::path driveRoot();
+// True while a folder chosen by the demo, the tests or the driver stands for
+// the drive (their files, downloads included, stay below it).
+bool driveRootChosen();
 
 // "C:\Torvane\Navoket\run.txt" -> <drive root>/Torvane/Navoket/run.txt.
 // Backslashes separate folders; the drive letter is optional.

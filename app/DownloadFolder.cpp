@@ -1,0 +1,19 @@
+#include "app/DownloadFolder.h"
+
+#include <QFile>
+#include <QStandardPaths>
+
+#include "platform/DriveC.h"
+
+namespace navoket {
+
+std::filesystem::path downloadFolder() {
+    if (driveRootChosen()) {
+        return driveRoot() / "Downloads";
+    }
+    // Qt reads the XDG user-dirs file and falls back to ~/Downloads.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    return std::filesystem::path(QFile::encodeName(folder).toStdString());
+}
+
+}  // namespace navoket
