@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "app/SettingsWindow.h"
+#include "app/UpdateWindow.h"
 #include "app/settings/ProgramTexts.h"
 #include "app/settings/Settings.h"
 #include "platform/Clock.h"
@@ -49,9 +50,6 @@ const char* const browserEmulationKey =
     "Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION";
 const char* const gpuRenderingKey =
     "Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_GPU_RENDERING";
-
-// "检测更新": the update window is not part of this build yet.
-void openUpdateWindow() {}
 
 }  // namespace
 
