@@ -55,34 +55,33 @@ int RegexMatcher::matchCount() const {
 }
 
 Text RegexMatcher::matchText(int matchIndex, int* position) const {
-    const long long match = matchSlot(matchIndex);
-    if (match < 0) {
+    const auto match = matchSlot(matchIndex);
+    if (!match) {
         return Text();
     }
-    deliverPosition(static_cast<std::size_t>(match), position);
-    return spanText(m_matches->span(static_cast<std::size_t>(match), 0));
+    deliverPosition(*match, position);
+    return spanText(m_matches->span(*match, 0));
 }
 
 Text RegexMatcher::submatchText(int matchIndex, int submatchIndex, int* position) const {
-    const long long match = matchSlot(matchIndex);
-    if (match < 0 || submatchIndex < 1 ||
+    const auto match = matchSlot(matchIndex);
+    if (!match || submatchIndex < 1 ||
         static_cast<std::size_t>(submatchIndex) > m_matches->groupCount) {
         return Text();
     }
-    deliverPosition(static_cast<std::size_t>(match), position);
-    return spanText(
-        m_matches->span(static_cast<std::size_t>(match), static_cast<std::size_t>(submatchIndex)));
+    deliverPosition(*match, position);
+    return spanText(m_matches->span(*match, static_cast<std::size_t>(submatchIndex)));
 }
 
 int RegexMatcher::submatchCount() const {
     return matchCount() > 0 ? static_cast<int>(m_matches->groupCount) : 0;
 }
 
-long long RegexMatcher::matchSlot(int matchIndex) const {
+std::optional<std::size_t> RegexMatcher::matchSlot(int matchIndex) const {
     if (!m_matches || matchIndex < 1 || static_cast<std::size_t>(matchIndex) > m_matches->count()) {
-        return -1;
+        return std::nullopt;
     }
-    return matchIndex - 1;
+    return static_cast<std::size_t>(matchIndex) - 1;
 }
 
 Text RegexMatcher::spanText(const RegexMatches::Span& span) const {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
+#include <optional>
 
 #include "platform/Bytes.h"
 #include "text/RegexDialect.h"
@@ -44,8 +46,8 @@ public:
     int submatchCount() const;
 
 private:
-    // The match at a 1-based index, or -1 when there is none.
-    long long matchSlot(int matchIndex) const;
+    // The 0-based match for a 1-based index, when there is such a match.
+    std::optional<std::size_t> matchSlot(int matchIndex) const;
     Text spanText(const RegexMatches::Span& span) const;
     void deliverPosition(std::size_t match, int* position) const;
 
