@@ -10,9 +10,10 @@
 namespace navoket {
 namespace {
 
-// Bounds of one search. PCRE2 counts a match limit per start position, so a
-// global search over a long subject is bounded as a whole by the step budget,
-// counted through automatic callouts at every pattern item.
+// Bounds of one search. PCRE2's match, depth and heap limits hold for one call,
+// and a global search makes one call per match; the step budget, counted by
+// automatic callouts at every pattern item, bounds the search as a whole and
+// grows linearly with the subject.
 constexpr std::uint32_t matchLimit = 1'000'000;
 constexpr std::uint32_t depthLimit = 100'000;
 constexpr std::uint32_t heapLimitKib = 64 * 1024;
