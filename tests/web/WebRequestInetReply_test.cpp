@@ -218,5 +218,19 @@ TEST_F(WebRequestInetReplyTest, ProcessWideCookieStoreOnlyWithoutSuppliedCookies
     EXPECT_EQ(m_server.requests(), expected);
 }
 
+// A redirect's Set-Cookie goes into the store before the next request is made.
+TEST_F(WebRequestInetReplyTest, CookiesSetOnARedirectGoWithTheNextRequest) {
+    ASSERT_TRUE(m_server.script(
+        {Json{{"status", "HTTP/1.1 302 Found"}, {"headers", {"Location: /in", "Set-Cookie: s=1"}}},
+         Json::object()}));
+    InetRequestOptions options;
+    options.completeHeaders = false;
+    webRequestInet(m_server.url("/login"), options);
+    const std::vector<std::string> requests = m_server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1],
+              "GET /in HTTP/1.1\r\nHost: " + host() + "\r\n" + agentLine + "Cookie: s=1\r\n\r\n");
+}
+
 }  // namespace
 }  // namespace navoket
