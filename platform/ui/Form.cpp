@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "platform/ui/FormDialog.h"
 #include "platform/ui/UiText.h"
 #include "platform/ui/WindowRegistry.h"
 #include "text/CodePageText.h"
@@ -68,7 +69,7 @@ bool blockedByModal(const Form* form) {
 }  // namespace
 
 Form::Form(const FormDesign& design)
-    : m_windowName(ansiText(design.windowName)), m_dialog(std::make_unique<QDialog>()) {
+    : m_windowName(ansiText(design.windowName)), m_dialog(std::make_unique<FormDialog>()) {
     m_dialog->setObjectName(toQString(m_windowName));
     m_dialog->setWindowTitle(toQString(ansiText(design.caption)));
     m_dialog->move(design.left, design.top);
@@ -127,6 +128,9 @@ void Form::buildControl(const ControlDesign& design) {
         }
         case ControlKind::timer: {
             control->timer = new QTimer(m_dialog.get());
+            // Ticks keep to the period as a window timer does; Qt's default
+            // coarse timers may slip by 5 % of it.
+            control->timer->setTimerType(Qt::PreciseTimer);
             control->timer->setObjectName(objectName);
             control->period = design.timerPeriod;
             QObject::connect(control->timer, &QTimer::timeout, [raw] {

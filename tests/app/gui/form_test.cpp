@@ -47,6 +47,7 @@ private Q_SLOTS:
     void timerPeriodRules();
     void clickNeedsAVisibleEnabledButton();
     void closingStopsTimersAndUnlists();
+    void escapeDoesNotClose();
     void browserAddressReachesItsHandler();
 };
 
@@ -152,6 +153,15 @@ void FormTest::closingStopsTimersAndUnlists() {
     QCOMPARE(navoket::findOpenForm("probe"), nullptr);
     form.close();
     QCOMPARE(closed, 1);
+}
+
+void FormTest::escapeDoesNotClose() {
+    Form form(testDesign());
+    form.open();
+    QTest::keyClick(form.controlWidget(cp("编辑框1")), Qt::Key_Escape);
+    QTest::keyClick(form.window(), Qt::Key_Escape);
+    QVERIFY(form.isOpen());
+    QVERIFY(form.window()->isVisible());
 }
 
 void FormTest::browserAddressReachesItsHandler() {
