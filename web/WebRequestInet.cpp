@@ -294,7 +294,7 @@ Bytes webRequestInet(const Text& url, const InetRequestOptions& options) {
         options.outcome->status = reply.headersReceived ? reply.status : 0;
         options.outcome->failure = reply.failure;
     }
-    return reply.complete ? std::move(reply.body) : Bytes();
+    return std::move(reply.body);
 }
 
 void clearInetCookieStore() {

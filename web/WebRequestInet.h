@@ -40,8 +40,8 @@ struct InetRequestOptions {
 // built from the options, then the body. Redirects are followed (at most 20)
 // unless noRedirect holds. Bounds: 60 s to connect, 30 s without data once the
 // request is under way, 64 MiB of body. An incomplete reply (transport failure,
-// time-out, cut-off or oversized body) gives an empty body and shows in
-// options.outcome.
+// time-out, cut-off or oversized body) gives what arrived of the body, as a read
+// loop that ends at the failing read does, and shows in options.outcome.
 Bytes webRequestInet(const Text& url, const InetRequestOptions& options = {});
 
 // Empties the process-wide cookie store that requests without sendCookies use.
