@@ -11,8 +11,12 @@ std::filesystem::path downloadFolder() {
     if (driveRootChosen()) {
         return driveRoot() / "Downloads";
     }
-    // Qt reads the XDG user-dirs file and falls back to ~/Downloads.
+    // Qt reads the XDG user-dirs file and falls back to ~/Downloads; without
+    // a home folder the drive folder takes the file.
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    if (folder.isEmpty()) {
+        return driveRoot() / "Downloads";
+    }
     return std::filesystem::path(QFile::encodeName(folder).toStdString());
 }
 
