@@ -1,5 +1,6 @@
 #include "tools/driver/CallTable.h"
 
+#include <cstdio>
 #include <limits>
 #include <map>
 
@@ -69,7 +70,10 @@ void CallReply::output(const CallArgs& args, const std::string& name, Json value
 
 void registerCall(CallSpec spec) {
     std::string name = spec.name;
-    callTable().emplace(std::move(name), std::move(spec));
+    if (!callTable().emplace(name, std::move(spec)).second) {
+        std::fprintf(stderr, "navoket-driver: call %s registered twice; the first one stays\n",
+                     name.c_str());
+    }
 }
 
 const CallSpec* findCall(const std::string& name) {
