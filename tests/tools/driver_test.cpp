@@ -69,6 +69,10 @@ TEST_F(DriverTest, BadRequestsGetErrorRepliesAndTheDriverGoesOn) {
     const std::vector<TransportCase> cases = {
         {"malformed JSON", R"({"id": 1, "call": )", nullptr, "malformed JSON"},
         {"not an object", R"([1, 2])", nullptr, "a request is a JSON object"},
+        {"nested too deeply", std::string(100000, '[') + std::string(100000, ']'), nullptr,
+         "malformed JSON"},
+        {"invalid UTF-8", "{\"id\": 2, \"call\": \"utf8ToAnsi\", \"args\": {\"text\": \"\xff\"}}",
+         nullptr, "malformed JSON"},
         {"unknown call", R"({"id": "a", "call": "noSuchCall"})", "a", "unknown call"},
         {"no call", R"({"id": 3})", 3, "missing call"},
         {"char above U+00FF", R"({"id": 4, "call": "utf8ToAnsi", "args": {"text": "\u4e2d"}})", 4,

@@ -51,6 +51,36 @@ bool hasType(const Json& value, ArgType type) {
     return false;
 }
 
+// Requests are small; a deeper nesting than this is refused before parsing,
+// so that no recursive walk over the value can run out of stack.
+constexpr int maximumNesting = 64;
+
+bool nestsTooDeeply(const std::string& line) {
+    int depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (const char c : line) {
+        if (inString) {
+            if (escaped) {
+                escaped = false;
+            } else if (c == '\\') {
+                escaped = true;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > maximumNesting) {
+                return true;
+            }
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return false;
+}
+
 std::string errorReply(const Json& id, const std::string& why) {
     return "{\"id\":" + id.dump(-1, ' ', true, Json::error_handler_t::replace) +
            ",\"error\":" + encodeByteJson(why) + "}";
@@ -158,6 +188,9 @@ void RequestDispatcher::run(const std::string& line) {
 std::string RequestDispatcher::answer(const std::string& line) {
     if (line.find_first_not_of(" \t\r") == std::string::npos) {
         return {};
+    }
+    if (nestsTooDeeply(line)) {
+        return errorReply(nullptr, "malformed JSON: nested too deeply");
     }
     Json request = Json::parse(line, nullptr, false);
     if (request.is_discarded()) {
