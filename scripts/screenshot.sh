@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 program=${1:-build-demo/app/navoket}
-output=${2:-screenshot-main.png}
+output=${2:-$(dirname "$program")/../screenshot-main.png}
 [[ -x "$program" ]] || { echo "no executable at $program (build the target navoket first)" >&2; exit 1; }
 
 work=$(mktemp -d)
