@@ -1,11 +1,17 @@
 #include "app/MainWindow.h"
 
 #include <cstdint>
+#include <mutex>
+#include <utility>
+
+#include <QEventLoop>
+#include <QObject>
 
 #include "app/SettingsWindow.h"
 #include "app/UpdateWindow.h"
 #include "app/settings/ProgramTexts.h"
 #include "app/settings/Settings.h"
+#include "lookup/LookupPublicAddress.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
@@ -51,15 +57,25 @@ const char* const browserEmulationKey =
 const char* const gpuRenderingKey =
     "Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_GPU_RENDERING";
 
-}  // namespace
-
-Text locationAddress() {
-    // The public address lookup is not part of this build yet: the address
-    // stays unknown, as when every lookup service fails.
-    return Text();
+Text locationCaption(const Text& address) {
+    return ansiText("操作在 ") + address + ansiText(" 上被安全执行。");
 }
 
-MainWindow::MainWindow() : m_form(mainWindowDesign()) {
+}  // namespace
+
+// Where the lookup thread hands its result. The window clears receiver when it
+// goes; holding the lock while posting keeps the receiver alive meanwhile, and
+// a result posted to a receiver that goes before it runs is dropped with it.
+struct MainWindow::LocationDelivery {
+    std::mutex mutex;
+    QObject* receiver = nullptr;
+};
+
+MainWindow::MainWindow()
+    : m_form(mainWindowDesign()),
+      m_locationReceiver(std::make_unique<QObject>()),
+      m_locationDelivery(std::make_shared<LocationDelivery>()) {
+    m_locationDelivery->receiver = m_locationReceiver.get();
     m_form.onCreated([this] { created(); });
     m_form.onTimer(ansiText("时钟1"), [this] { clockTick(); });
     m_form.onClicked(ansiText("按钮4"),
@@ -80,8 +96,8 @@ void MainWindow::created() {
         openSettingsWindow();
     }
     m_form.setCaption(ansiText("Navoket ") + programTexts().programVersion);
-    m_form.setControlCaption(ansiText("标签4"),
-                             ansiText("操作在 ") + locationAddress() + ansiText(" 上被安全执行。"));
+    // "标签4" keeps its design text "加载中...." until the lookup ends.
+    startLocationLookup();
     // Failing registry writes are ignored, as the program always did.
     registrySetDword(registryCurrentUser, browserEmulationKey, executableName(),
                      browserFeatureValue);
@@ -92,6 +108,44 @@ void MainWindow::created() {
     if (name != "0") {
         m_form.setControlText(ansiText("编辑框1"), name);
     }
+}
+
+MainWindow::~MainWindow() {
+    const std::lock_guard lock(m_locationDelivery->mutex);
+    m_locationDelivery->receiver = nullptr;
+}
+
+void MainWindow::startLocationLookup() {
+    m_locationPending = true;
+    lookupPublicAddressInBackground(0, [this, delivery = m_locationDelivery](PublicAddress found) {
+        const std::lock_guard lock(delivery->mutex);
+        if (delivery->receiver != nullptr) {
+            QMetaObject::invokeMethod(
+                delivery->receiver,
+                [this, address = std::move(found.address)] { showLocation(address); },
+                Qt::QueuedConnection);
+        }
+    });
+}
+
+void MainWindow::showLocation(const Text& address) {
+    m_locationPending = false;
+    if (m_form.isOpen()) {
+        m_form.setControlCaption(ansiText("标签4"), locationCaption(address));
+    }
+    if (m_locationWait != nullptr) {
+        m_locationWait->quit();
+    }
+}
+
+void MainWindow::waitForLocation() {
+    if (!m_locationPending || m_locationWait != nullptr) {
+        return;
+    }
+    QEventLoop loop;
+    m_locationWait = &loop;
+    loop.exec();
+    m_locationWait = nullptr;
 }
 
 void MainWindow::clockTick() {
