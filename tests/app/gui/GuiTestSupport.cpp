@@ -25,6 +25,11 @@ GuiFixture::~GuiFixture() {
 void GuiFixture::prepareEarlierRun(const Text& vesselName) {
     firstRunSetup();
     writeSetting("Ship", "Name", vesselName);
+    keepLookupOnLoopback();
+}
+
+void GuiFixture::keepLookupOnLoopback() {
+    writeSetting("Endpoints", "lookup0", refusedLookupHost);
 }
 
 Text GuiFixture::settingsFileContent() const {

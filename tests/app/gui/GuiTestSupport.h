@@ -27,6 +27,11 @@ public:
     const std::vector<ShownBox>& boxes() const { return m_boxes; }
     // Marker and settings as after an earlier run, with the given "Name".
     void prepareEarlierRun(const Text& vesselName);
+    // The main window's address lookup goes to a loopback port that refuses,
+    // never to the internet (needs the settings folder; prepareEarlierRun
+    // does this itself).
+    void keepLookupOnLoopback();
+    static constexpr const char* refusedLookupHost = "127.0.0.1:1";
     Text settingsFileContent() const;
 
 private:

@@ -86,6 +86,7 @@ void MainWindowTest::firstRunShowsNoticeThenSettingsThenCaption() {
     QString captionWhileSettingsOpen;
     QStringList windowsWhileSettingsOpen;
     QTimer::singleShot(0, [&] {
+        fixture.keepLookupOnLoopback();
         for (const Form* form : navoket::openForms()) {
             windowsWhileSettingsOpen << shown(form->windowName());
         }
@@ -122,6 +123,9 @@ void MainWindowTest::laterRunSetsCaptionLocationAndRegistry() {
     QVERIFY(fixture.boxes().empty());
     QCOMPARE(navoket::openForms().size(), std::size_t{1});
     QCOMPARE(window.form().caption(), Text("Navoket 0.2"));
+    // The lookup ends after the creation handler; its service refuses here.
+    QCOMPARE(shown(window.form().controlCaption(cp("标签4"))), QString::fromUtf8("加载中...."));
+    window.waitForLocation();
     QCOMPARE(shown(window.form().controlCaption(cp("标签4"))),
              QString::fromUtf8("操作在  上被安全执行。"));
     for (const char* feature : {"FEATURE_BROWSER_EMULATION", "FEATURE_GPU_RENDERING"}) {
