@@ -27,11 +27,18 @@ CurlHandle::~CurlHandle() {
 }
 
 bool CurlHandle::appendHeader(const std::string& line) {
-    curl_slist* extended = curl_slist_append(m_headers, line.c_str());
-    if (extended == nullptr) {
+    // curl_slist_append walks the whole list to its end; a one-entry list
+    // linked on behind the last entry does not.
+    curl_slist* entry = curl_slist_append(nullptr, line.c_str());
+    if (entry == nullptr) {
         return false;
     }
-    m_headers = extended;
+    if (m_lastHeader == nullptr) {
+        m_headers = entry;
+    } else {
+        m_lastHeader->next = entry;
+    }
+    m_lastHeader = entry;
     return true;
 }
 

@@ -29,6 +29,7 @@ public:
 private:
     CURL* m_handle = nullptr;
     curl_slist* m_headers = nullptr;
+    curl_slist* m_lastHeader = nullptr;  // appending stays constant-time for long lists
 };
 
 }  // namespace navoket

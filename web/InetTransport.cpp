@@ -1,5 +1,8 @@
 #include "web/InetTransport.h"
 
+#include <strings.h>
+
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 
@@ -122,6 +125,10 @@ Text safeTarget(const Text& target) {
     return result.empty() ? Text("/") : result;
 }
 
+bool isHostLine(const Text& line) {
+    return strncasecmp(line.c_str(), "Host:", 5) == 0;
+}
+
 Text hostWithPort(const InetHop& hop) {
     const int defaultPort = hop.secure ? 443 : 80;
     return hop.port == defaultPort ? hop.host : hop.host + ":" + std::to_string(hop.port);
@@ -182,6 +189,14 @@ bool setUp(CurlHandle& curl, const InetHop& hop, Exchange& exchange) {
     const Text target = (viaProxy && hop.proxy.kind == InetProxyKind::http && !hop.secure)
                             ? origin + safeTarget(hop.target)
                             : safeTarget(hop.target);
+    // libcurl writes a Host line of its own, or a given one, right after the
+    // request line, unless the list first removes it with an empty "Host:";
+    // then a given Host line is written where it stands among the others.
+    const bool ownHostLine = std::any_of(hop.headerLines.begin(), hop.headerLines.end(),
+                                         [](const Text& line) { return isHostLine(line); });
+    if (ownHostLine && !curl.appendHeader("Host:")) {
+        return false;
+    }
     for (const Text& line : hop.headerLines) {
         if (!curl.appendHeader(line)) {
             return false;
@@ -292,7 +307,10 @@ InetHopResult performInetHop(const InetHop& hop) {
     }
     const CURLcode code = curl_easy_perform(curl.get());
     curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &result.status);
-    result.requestSent = exchange.requestSent;
+    // A request that could not be written out (libcurl refuses a request head
+    // over 1 MiB) or not sent counts as never under way.
+    result.requestSent =
+        exchange.requestSent && code != CURLE_SEND_ERROR && code != CURLE_OUT_OF_MEMORY;
     result.headersReceived = result.status > 0 && !exchange.headerOverflow;
     if (result.headersReceived) {
         result.headerBlock = std::move(exchange.headerBlock);
