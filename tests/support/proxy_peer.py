@@ -1,11 +1,12 @@
 """Runs tinyproxy (HTTP proxy) or danted (SOCKS server) on a loopback port.
 
-Usage: proxy_peer.py tinyproxy|danted --out ADDRESS
+Usage: proxy_peer.py tinyproxy|danted --out ADDRESS [--basic-auth USER:PASSWORD]
 Writes a configuration into a temporary folder, starts the proxy in the
 foreground, waits until its port accepts connections, prints the port as the
 first stdout line, and stops the proxy when stdin ends or on SIGTERM.
 ADDRESS is the loopback address the proxy uses for its outgoing connections,
-so that a server can tell a proxied request from a direct one.
+so that a server can tell a proxied request from a direct one. With
+--basic-auth, tinyproxy admits only requests that carry those Basic credentials.
 """
 
 import argparse
@@ -25,13 +26,16 @@ def free_port():
         return probe.getsockname()[1]
 
 
-def tinyproxy(folder, port, out):
+def tinyproxy(folder, port, out, basic_auth=""):
     config = os.path.join(folder, "tinyproxy.conf")
     with open(config, "w") as handle:
         handle.write(
             "Port %d\nListen 127.0.0.1\nBind %s\nTimeout 30\nMaxClients 20\n"
             "LogLevel Critical\nAllow 127.0.0.0/8\nDisableViaHeader Yes\n"
             "User nobody\nGroup nogroup\n" % (port, out))
+        if basic_auth:
+            user, _, password = basic_auth.partition(":")
+            handle.write("BasicAuth %s %s\n" % (user, password))
     return ["/usr/bin/tinyproxy", "-d", "-c", config]
 
 
@@ -67,6 +71,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("kind", choices=["tinyproxy", "danted"])
     parser.add_argument("--out", default="127.0.0.1")
+    parser.add_argument("--basic-auth", default="")
     options = parser.parse_args()
     folder = tempfile.mkdtemp(prefix="navoket-proxy-")
     os.chmod(folder, 0o755)
@@ -85,7 +90,10 @@ def main():
 
     signal.signal(signal.SIGTERM, stop)
     port = free_port()
-    command = (tinyproxy if options.kind == "tinyproxy" else danted)(folder, port, options.out)
+    if options.kind == "tinyproxy":
+        command = tinyproxy(folder, port, options.out, options.basic_auth)
+    else:
+        command = danted(folder, port, options.out)
     child = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=sys.stderr)
     if not wait_until_listening(port, child):
         print("0 proxy did not start", flush=True)
