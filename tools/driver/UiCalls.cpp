@@ -105,6 +105,9 @@ void startMainWindow(const CallArgs&, CallReply& reply) {
     }
     state.mainWindow = std::make_unique<MainWindow>();
     state.mainWindow->open();
+    // The sequence includes the location lookup, which runs beside the window
+    // thread: the reply comes when "标签4" has its final text.
+    state.mainWindow->waitForLocation();
     state.starting = false;
     reply.result = true;
 }
