@@ -55,8 +55,7 @@ const CallRegistrar settingsCalls{
              reply.fail("time: expected \"YYYY-MM-DD HH:MM:SS\"");
              return;
          }
-         setLocalTimeSource([fixed = *time] { return fixed; });
-         reply.result = currentTimeText();
+         reply.result = currentTimeText(*time);
      }},
 };
 
