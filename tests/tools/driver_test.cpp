@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -46,8 +47,20 @@ const std::string zhong = "\xd6\xd0";                     // 中
 const std::string configButton = "\xb0\xb4\xc5\xa5\x32";  // 按钮2
 const std::string saveButton = "\xb0\xb4\xc5\xa5\x31";    // 按钮1
 
+// Settings with only the address lookup's host, a loopback port that refuses,
+// so that no ui.start reaches the internet; a first run stays a first run (the
+// marker decides).
+void keepLookupOnLoopback(const std::filesystem::path& root) {
+    const std::filesystem::path folder = root / "Torvane" / "Navoket" / "Person";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "config.ini", std::ios::binary)
+        << "[Endpoints]\r\nlookup0=127.0.0.1:1\r\n";
+}
+
 class DriverTest : public ::testing::Test {
 protected:
+    DriverTest() { keepLookupOnLoopback(folder.path()); }
+
     Json call(const std::string& name, Json args = Json::object()) {
         return driver.call({{"id", ++lastId}, {"call", name}, {"args", std::move(args)}});
     }
@@ -279,6 +292,7 @@ TEST_F(DriverTest, EndOfInputAndExitEndTheDriver) {
 
     const std::string secondRoot = root() + "/second";
     std::filesystem::create_directory(secondRoot);
+    keepLookupOnLoopback(secondRoot);
     DriverSession second;
     ASSERT_TRUE(
         second.send(Json{{"id", 1}, {"call", "ui.start"}, {"args", {{"root", secondRoot}}}}));

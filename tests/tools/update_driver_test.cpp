@@ -68,6 +68,11 @@ protected:
                               {"section", "Endpoints"},
                               {"key", "update"},
                               {"value", "127.0.0.1:" + std::to_string(server.port())}});
+        // The main window's address lookup stays on a refusing loopback port.
+        call("writeSetting", {{"root", root()},
+                              {"section", "Endpoints"},
+                              {"key", "lookup0"},
+                              {"value", "127.0.0.1:1"}});
         ASSERT_EQ(call("ui.start", {{"root", root()}})["result"], true);
     }
 
