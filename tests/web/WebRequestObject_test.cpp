@@ -257,6 +257,24 @@ TEST(WebRequestObjectFailure, NoReplyGivesEmptyOutputs) {
     }
 }
 
+TEST(WebRequestObjectBadInput, LargeRepliesStayBounded) {
+    RecordingHttpServer server;
+    ASSERT_TRUE(server.ready());
+    const size_t tenMiB = 10u * 1024 * 1024;
+    ASSERT_TRUE(
+        server.script({Json{{"bodySize", tenMiB}},
+                       Json{{"headers", std::vector<std::string>(
+                                            16 * 1024, "X-Filler: " + std::string(54, 'f'))}}}));
+    int status = 0;
+    ObjectRequestOptions options;
+    options.statusCode = &status;
+    EXPECT_EQ(webRequestObject(server.url("/ten"), options).size(), tenMiB);
+    EXPECT_EQ(status, 200);
+    // A reply head of 1 MiB is refused like WinHttp's, over 64 KiB: no reply.
+    EXPECT_EQ(webRequestObject(server.url("/head"), options), "");
+    EXPECT_EQ(status, 0);
+}
+
 // A caller's object that records the members called on it.
 class RecordingObject : public RequestObject {
 public:

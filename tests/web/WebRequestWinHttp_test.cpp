@@ -72,6 +72,22 @@ TEST_F(WebRequestWinHttpTest, DefaultRequestIsTheRecordedCapture) {
               std::vector<std::string>{replaceAll(recorded, "127.0.0.1:18931", host())});
 }
 
+// Over TLS with a self-signed certificate the same block goes inside.
+TEST(WebRequestWinHttpTls, SecureDefaultRequestIgnoresCertificateErrors) {
+    RecordingHttpServer::Options tls;
+    tls.tls = true;
+    RecordingHttpServer server(tls);
+    ASSERT_TRUE(server.ready());
+    Text status;
+    WinHttpRequestOptions options;
+    options.statusText = &status;
+    EXPECT_EQ(webRequestWinHttp(server.url("/json"), options), "ok");
+    EXPECT_EQ(status, "200 OK");
+    EXPECT_EQ(server.requests(),
+              std::vector<std::string>{replaceAll(recordedRequest(), "127.0.0.1:18931",
+                                                  "127.0.0.1:" + std::to_string(server.port()))});
+}
+
 struct RequestRow {
     const char* name;
     const char* path;
