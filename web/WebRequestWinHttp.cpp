@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "text/CodePageText.h"
 #include "text/RegexMatcher.h"
@@ -159,7 +160,7 @@ InetCredentials basicCredentials(const Text& user, const Text& password) {
     return {InetAuthMode::basicAtOnce, user, password};
 }
 
-// Step 14: the text from the 10th character (after "HTTP/1.1 ") to the line end.
+// The status and reason: from the 10th character (after "HTTP/1.1 ") to the line end.
 Text statusTextOf(const Text& headerBlock) {
     if (headerBlock.size() < 10) {
         return Text();

@@ -1,5 +1,7 @@
 #include "web/WinHttpExchange.h"
 
+#include <optional>
+
 #include "text/TextSearch.h"
 #include "web/Headers.h"
 #include "web/RequestMethodTable.h"
