@@ -57,7 +57,7 @@ struct InetHop {
 };
 
 struct InetHopResult {
-    bool requestSent = false;  // connection (and any tunnel) made, request under way
+    bool requestSent = false;  // connection (and any tunnel) made and request written
     bool headersReceived = false;
     bool complete = false;  // the whole reply arrived
     long status = 0;
