@@ -3,22 +3,16 @@
 #include <cstddef>
 
 #include "text/TextSearch.h"
+#include "web/BlockLines.h"
 #include "web/Trim.h"
 
 namespace navoket {
 
 Text collectReplyCookies(const Text& headerBlock) {
     Text cookies;
-    std::size_t from = 0;
-    while (from <= headerBlock.size()) {
-        std::size_t end = headerBlock.find("\r\n", from);
-        if (end == Text::npos) {
-            end = headerBlock.size();
-        }
-        const Text line = headerBlock.substr(from, end - from);
-        from = end + 2;
+    forEachBlockLine(headerBlock, [&cookies](const Text& line) {
         if (textBefore(line, ": ") != "Set-Cookie") {
-            continue;
+            return true;
         }
         Text cookie;
         if (line.find(';') != Text::npos) {
@@ -31,7 +25,8 @@ Text collectReplyCookies(const Text& headerBlock) {
             }
         }
         cookies += trimText(cookie) + "; ";
-    }
+        return true;
+    });
     if (cookies.size() >= 2) {
         cookies.resize(cookies.size() - 2);
     }

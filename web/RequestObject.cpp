@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "text/TextSearch.h"
+#include "web/BlockLines.h"
 #include "web/CharsetText.h"
 #include "web/Headers.h"
 #include "web/WinHttpExchange.h"
@@ -211,20 +212,14 @@ Text RequestObject::getAllResponseHeaders() const {
 }
 
 std::optional<Text> RequestObject::headerValueOf(const Text& name) const {
-    const Text block = getAllResponseHeaders();
-    std::size_t from = 0;
-    while (from < block.size()) {
-        std::size_t end = block.find("\r\n", from);
-        if (end == Text::npos) {
-            end = block.size();
-        }
-        const Text line = block.substr(from, end - from);
-        from = end + 2;
+    std::optional<Text> value;
+    forEachBlockLine(getAllResponseHeaders(), [&](const Text& line) {
         if (sameName(headerName(line), name)) {
-            return headerValue(line);
+            value = headerValue(line);
         }
-    }
-    return std::nullopt;
+        return !value;
+    });
+    return value;
 }
 
 }  // namespace navoket

@@ -1,14 +1,15 @@
 #include "web/WebRequestObject.h"
 
 #include <cstddef>
-#include <cstdint>
 #include <string_view>
 
 #include "text/TextSearch.h"
+#include "web/BlockLines.h"
 #include "web/Cookies.h"
 #include "web/Headers.h"
 #include "web/ReplyCookies.h"
 #include "web/RequestMethodTable.h"
+#include "web/WinHttpExchange.h"
 
 namespace navoket {
 
@@ -22,14 +23,8 @@ bool containsIgnoringCase(const Text& text, std::string_view needle) {
     return searchForward(text, needle, 1, true) != -1;
 }
 
-// timeoutSeconds * 1000 as the 32-bit integer the automation call receives:
-// a huge count wraps around (and is then refused by SetTimeouts).
 int timeoutMilliseconds(int timeoutSeconds) {
-    if (timeoutSeconds < 1) {
-        return defaultTimeoutMilliseconds;
-    }
-    return static_cast<std::int32_t>(
-        static_cast<std::uint32_t>(static_cast<std::int64_t>(timeoutSeconds) * 1000));
+    return timeoutSeconds >= 1 ? wrappedMilliseconds(timeoutSeconds) : defaultTimeoutMilliseconds;
 }
 
 void completeHeaderBlock(Text& block, const Text& url, int method) {
@@ -62,25 +57,18 @@ void setHeaderBlock(RequestObject& object, const Text& block) {
         object.setRequestHeader(headerName(block), headerValue(block));
         return;
     }
-    std::size_t from = 0;
-    while (from <= block.size()) {
-        std::size_t end = block.find("\r\n", from);
-        if (end == Text::npos) {
-            end = block.size();
-        }
-        const Text line = block.substr(from, end - from);
-        from = end + 2;
+    forEachBlockLine(block, [&object](const Text& line) {
         if (line.empty()) {
-            continue;
+            return true;
         }
         const Text name = headerName(line);
         const Text value = headerValue(line);
         // A keep-alive line is left to the stack, which sends its own.
-        if (name == "Connection" && value == "keep-alive") {
-            continue;
+        if (!(name == "Connection" && value == "keep-alive")) {
+            object.setRequestHeader(name, value);
         }
-        object.setRequestHeader(name, value);
-    }
+        return true;
+    });
 }
 
 }  // namespace

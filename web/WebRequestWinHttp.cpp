@@ -1,7 +1,6 @@
 #include "web/WebRequestWinHttp.h"
 
 #include <cstddef>
-#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string_view>
@@ -11,6 +10,7 @@
 #include "text/CodePageText.h"
 #include "text/RegexMatcher.h"
 #include "text/TextSearch.h"
+#include "web/BlockLines.h"
 #include "web/CharsetText.h"
 #include "web/Cookies.h"
 #include "web/Headers.h"
@@ -65,29 +65,8 @@ bool containsIgnoringCase(const Text& text, std::string_view needle) {
     return searchForward(text, needle, 1, true) != -1;
 }
 
-template <typename Visit>
-void forEachLine(const Text& block, Visit visit) {
-    std::size_t from = 0;
-    while (from <= block.size()) {
-        std::size_t end = block.find("\r\n", from);
-        if (end == Text::npos) {
-            end = block.size();
-        }
-        if (!visit(block.substr(from, end - from))) {
-            return;
-        }
-        from = end + 2;
-    }
-}
-
-// timeoutSeconds * 1000 as WinHttp's 32-bit argument: a huge count wraps
-// around, and WinHttpSetTimeouts refuses what comes out below -1.
 int timeoutMilliseconds(int timeoutSeconds) {
-    if (timeoutSeconds <= 0) {
-        return defaultTimeoutMilliseconds;
-    }
-    return static_cast<std::int32_t>(
-        static_cast<std::uint32_t>(static_cast<std::int64_t>(timeoutSeconds) * 1000));
+    return timeoutSeconds > 0 ? wrappedMilliseconds(timeoutSeconds) : defaultTimeoutMilliseconds;
 }
 
 Text buildHeaderBlock(const WinHttpRequestOptions& options, int method, const Text& sendCookies) {
@@ -128,7 +107,7 @@ std::optional<std::vector<Text>> headerLinesOf(const Text& block) {
     }
     std::vector<Text> lines;
     bool valid = true;
-    forEachLine(block, [&](const Text& line) {
+    forEachBlockLine(block, [&](const Text& line) {
         if (line.empty()) {
             return true;
         }
@@ -250,7 +229,7 @@ Text webRequestWinHttp(const Text& url, const WinHttpRequestOptions& options) {
         *options.statusText = statusTextOf(responseHeaders);
     }
     Text receivedCookies = collectReplyCookies(responseHeaders);
-    forEachLine(responseHeaders, [&](const Text& line) {
+    forEachBlockLine(responseHeaders, [&](const Text& line) {
         if (options.redirectLocation != nullptr && line.size() >= 10 &&
             searchForward(line.substr(0, 10), "Location: ", 1, true) == 1) {
             *options.redirectLocation = line.substr(10);
@@ -276,7 +255,7 @@ Text webRequestWinHttp(const Text& url, const WinHttpRequestOptions& options) {
 
 Text namedHeaderValue(const Text& block, const Text& name) {
     Text value;
-    forEachLine(block, [&](const Text& line) {
+    forEachBlockLine(block, [&](const Text& line) {
         if (line.compare(0, name.size(), name) != 0) {
             return true;
         }

@@ -1,5 +1,6 @@
 #include "web/WinHttpExchange.h"
 
+#include <cstdint>
 #include <optional>
 
 #include "text/TextSearch.h"
@@ -113,6 +114,11 @@ InetHopResult performWinHttpExchange(const WinHttpExchangeRequest& request) {
         target = *next;
         objectName = objectNameOf(target);
     }
+}
+
+int wrappedMilliseconds(int seconds) {
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(static_cast<std::int64_t>(seconds) * 1000));
 }
 
 std::chrono::milliseconds winHttpTimeout(int milliseconds) {

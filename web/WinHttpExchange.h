@@ -36,6 +36,10 @@ struct WinHttpExchangeRequest {
 // redirects than the limit end as a failure after sending, without a reply.
 InetHopResult performWinHttpExchange(const WinHttpExchangeRequest& request);
 
+// seconds * 1000 as the 32-bit integer a Windows call receives: a huge count
+// wraps around (and is then refused where a time-out below -1 is refused).
+int wrappedMilliseconds(int seconds);
+
 // A WinHttp time-out in milliseconds as a bound: 0 and -1 mean no time-out,
 // which is held as one day.
 std::chrono::milliseconds winHttpTimeout(int milliseconds);
