@@ -29,8 +29,8 @@ struct DefaultHeader {
     bool postOnly;
 };
 
-// WinHttpDefaultHeaders, tested and appended in this order.
-constexpr DefaultHeader winHttpDefaultHeaders[] = {
+// The lines a request block lacks, tested and appended in this order.
+constexpr DefaultHeader WinHttpDefaultHeaders[] = {
     {"User-Agent: ",
      "User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0)\r\n",
      false},
@@ -72,7 +72,7 @@ int timeoutMilliseconds(int timeoutSeconds) {
 Text buildHeaderBlock(const WinHttpRequestOptions& options, int method, const Text& sendCookies) {
     Text block = options.extraHeaders.empty() ? Text() : options.extraHeaders + "\r\n";
     if (options.completeHeaders) {
-        for (const DefaultHeader& header : winHttpDefaultHeaders) {
+        for (const DefaultHeader& header : WinHttpDefaultHeaders) {
             if ((!header.postOnly || method == 1) &&
                 !containsIgnoringCase(block, header.presentWhen)) {
                 block += header.line;
