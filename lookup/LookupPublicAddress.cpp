@@ -42,8 +42,9 @@ Text readReply(ReplyReading reading, const Bytes& reply) {
         case ReplyReading::utf8Unescaped:
             return unescapeText(utf8BytesToAnsi(reply));
         case ReplyReading::utf8:
-        case ReplyReading::returnedText:
             break;
+        case ReplyReading::returnedText:
+            break;  // a request that returns text is read in replyText
     }
     return utf8BytesToAnsi(reply);
 }

@@ -27,8 +27,9 @@ PublicAddress askAddressService(int service, const Text& url);
 Text lookupPublicAddress(Text* placeText = nullptr, int service = 0);
 
 // Looks the address up on a thread of its own and hands the result to done on
-// that thread. The host is read from the settings before this returns; the
-// thread outlives nothing of the caller's but what done holds.
+// that thread; returns at once. The host is read from the settings before it
+// returns. The thread is not joined and uses nothing of the caller's but done,
+// so done must stay valid (and safe to call from that thread) on its own.
 void lookupPublicAddressInBackground(int service, std::function<void(PublicAddress)> done);
 
 }  // namespace navoket
