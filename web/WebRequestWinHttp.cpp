@@ -216,17 +216,17 @@ Text webRequestWinHttp(const Text& url, const WinHttpRequestOptions& options) {
     if (!reply.headersReceived) {
         return fail("712 服务器未响应!");
     }
-    if (!reply.complete && options.statusText != nullptr) {
-        *options.statusText = ansiText("713 读取数据失败!");
-    }
     letMessagesThrough();
 
     const Text& responseHeaders = reply.headerBlock;
     if (options.responseHeaders != nullptr) {
         *options.responseHeaders = responseHeaders;
     }
+    // A body that broke off keeps the read failure in the status text: the
+    // status line alone ("200 OK") would pass a partial body off as whole.
     if (options.statusText != nullptr) {
-        *options.statusText = statusTextOf(responseHeaders);
+        *options.statusText =
+            reply.complete ? statusTextOf(responseHeaders) : ansiText("713 读取数据失败!");
     }
     Text receivedCookies = collectReplyCookies(responseHeaders);
     forEachBlockLine(responseHeaders, [&](const Text& line) {
