@@ -4,7 +4,7 @@
 
 namespace navoket {
 
-// Hosts the design leaves to us: read from the settings section "Endpoints"
+// Hosts of the outside services, overridable in the settings section "Endpoints"
 // ("host" or "host:port"); a missing or empty key means the built-in host.
 Text endpointHost(const Text& key, const Text& builtInHost);
 

@@ -68,9 +68,9 @@ void CallReply::output(const CallArgs& args, const std::string& name, Json value
     }
 }
 
-void registerCall(CallSpec spec) {
-    std::string name = spec.name;
-    if (!callTable().emplace(name, std::move(spec)).second) {
+void registerCall(CallSpec definition) {
+    std::string name = definition.name;
+    if (!callTable().emplace(name, std::move(definition)).second) {
         std::fprintf(stderr, "navoket-driver: call %s registered twice; the first one stays\n",
                      name.c_str());
     }
@@ -82,8 +82,8 @@ const CallSpec* findCall(const std::string& name) {
 }
 
 CallRegistrar::CallRegistrar(std::initializer_list<CallSpec> specs) {
-    for (const CallSpec& spec : specs) {
-        registerCall(spec);
+    for (const CallSpec& definition : specs) {
+        registerCall(definition);
     }
 }
 

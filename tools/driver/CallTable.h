@@ -98,7 +98,7 @@ struct CallSpec {
 };
 
 // Adds calls to the table; a name registered twice keeps the first.
-void registerCall(CallSpec spec);
+void registerCall(CallSpec definition);
 const CallSpec* findCall(const std::string& name);
 
 struct CallRegistrar {

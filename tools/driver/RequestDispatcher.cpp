@@ -93,10 +93,10 @@ std::string resultReply(const Json& id, const CallReply& reply) {
 }
 
 // The first problem of the arguments against the specs, or nothing.
-std::optional<std::string> argumentProblem(const CallSpec& spec, const Json& args) {
+std::optional<std::string> argumentProblem(const CallSpec& definition, const Json& args) {
     for (const auto& [name, value] : args.items()) {
         const ArgSpec* known = nullptr;
-        for (const ArgSpec& arg : spec.args) {
+        for (const ArgSpec& arg : definition.args) {
             if (arg.name == name) {
                 known = &arg;
             }
@@ -108,7 +108,7 @@ std::optional<std::string> argumentProblem(const CallSpec& spec, const Json& arg
             return "argument " + name + ": expected " + typeName(known->type);
         }
     }
-    for (const ArgSpec& arg : spec.args) {
+    for (const ArgSpec& arg : definition.args) {
         if (!arg.optional && !args.contains(arg.name)) {
             return "missing argument: " + arg.name;
         }
@@ -212,8 +212,8 @@ std::string RequestDispatcher::answerCall(const Json& id, Json& request) {
         writeReplyLine(resultReply(id, CallReply{}));
         std::_Exit(0);
     }
-    const CallSpec* spec = findCall(name);
-    if (spec == nullptr) {
+    const CallSpec* definition = findCall(name);
+    if (definition == nullptr) {
         return errorReply(id, "unknown call: " + name);
     }
     Json args = request.contains("args") ? request["args"] : Json::object();
@@ -223,7 +223,7 @@ std::string RequestDispatcher::answerCall(const Json& id, Json& request) {
     if (!decodeByteStrings(args)) {
         return errorReply(id, "a character above U+00FF in args");
     }
-    if (const auto problem = argumentProblem(*spec, args)) {
+    if (const auto problem = argumentProblem(*definition, args)) {
         return errorReply(id, *problem);
     }
     if (args.contains("root")) {
@@ -231,7 +231,7 @@ std::string RequestDispatcher::answerCall(const Json& id, Json& request) {
     }
     CallReply reply;
     m_runningStartDepths.push_back(m_hooks.modalDepth());
-    spec->handler(CallArgs(std::move(args)), reply);
+    definition->handler(CallArgs(std::move(args)), reply);
     m_runningStartDepths.pop_back();
     if (reply.error) {
         return errorReply(id, *reply.error);
