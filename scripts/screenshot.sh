@@ -21,11 +21,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The marker and a settings file as an earlier run leaves them (code page 936).
+# The marker and a settings file as an earlier run leaves them (code page 936);
+# the address lookup goes to a closed loopback port, never out of the machine.
 drive="$work/drive-c"
 mkdir -p -m 700 "$drive/Torvane/Navoket/Person"
 printf 'False' >"$drive/Torvane/Navoket/run.txt"
-printf '[Email]\r\nsmtp=smtp.example.com\r\naccount=someone@example.com\r\npassword=907381\r\nreceive=someone@example.com\r\n[Ship]\r\nName=EVER GIVEN\r\nData=0\r\n' \
+printf '[Email]\r\nsmtp=smtp.example.com\r\naccount=someone@example.com\r\npassword=907381\r\nreceive=someone@example.com\r\n[Ship]\r\nName=EVER GIVEN\r\nData=0\r\n[Endpoints]\r\nlookup0=127.0.0.1:1\r\n' \
     >"$drive/Torvane/Navoket/Person/config.ini"
 
 # Waits up to $1 tenths of a second for the command that follows to succeed.
