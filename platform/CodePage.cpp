@@ -18,6 +18,13 @@ constexpr unsigned codePageGbk = 936;
 constexpr unsigned codePageUtf8 = 65001;
 constexpr char32_t replacementCharacter = 0xFFFD;
 
+// CP_ACP (0), CP_OEMCP (1) and CP_THREAD_ACP (3) name the system's own code
+// pages, which are all 936 on the Simplified Chinese Windows the program keeps
+// its texts for.
+unsigned resolvedCodePage(unsigned codePage) {
+    return codePage == 0 || codePage == 1 || codePage == 3 ? codePageGbk : codePage;
+}
+
 // Length of the run of ASCII bytes at the start of [data, data + size).
 std::size_t asciiRun(const unsigned char* data, std::size_t size) {
     std::size_t i = 0;
@@ -229,6 +236,7 @@ std::optional<std::string> iconvName(unsigned codePage) {
 }  // namespace
 
 std::u16string multiByteToWideChar(unsigned codePage, std::string_view bytes) {
+    codePage = resolvedCodePage(codePage);
     std::u16string out;
     if (codePage == codePageGbk) {
         cp936::appendUtf16(bytes, out);
@@ -251,6 +259,7 @@ std::u16string multiByteToWideChar(unsigned codePage, std::string_view bytes) {
 }
 
 std::string wideCharToMultiByte(unsigned codePage, std::u16string_view units) {
+    codePage = resolvedCodePage(codePage);
     if (codePage == codePageGbk) {
         std::string out;
         out.reserve(units.size() * 2);

@@ -212,13 +212,22 @@ TEST(CodePage, Utf8ToCp936EqualsTheTwoSteps) {
     }
 }
 
+// CP_ACP, CP_OEMCP and CP_THREAD_ACP are 936 on the system the program is made for.
+TEST(CodePage, SystemCodePagesAre936) {
+    for (const unsigned system : {0u, 1u, 3u}) {
+        SCOPED_TRACE(system);
+        EXPECT_EQ(multiByteToWideChar(system, "A\xD6\xD0"), u"A\u4E2D");
+        EXPECT_EQ(wideCharToMultiByte(system, u"A\u4E2D\u20AC"), "A\xD6\xD0\x80");
+    }
+}
+
 TEST(CodePage, OtherCodePagesThroughIconv) {
     EXPECT_EQ(multiByteToWideChar(1252, "a\x80"), u"a\u20AC");
     EXPECT_EQ(wideCharToMultiByte(1252, u"a\u20AC"), "a\x80");
     EXPECT_EQ(wideCharToMultiByte(1252, u"\u4E2D\U0001F600b"), "???b");
     EXPECT_EQ(multiByteToWideChar(28591, "\xE9"), u"\u00E9");
     EXPECT_EQ(multiByteToWideChar(932, "\x82\xA0"), u"\u3042");
-    for (const unsigned unknown : {0u, 1200u, 12345u, 99999u}) {
+    for (const unsigned unknown : {2u, 1200u, 12345u, 99999u}) {
         SCOPED_TRACE(unknown);
         EXPECT_EQ(multiByteToWideChar(unknown, "abc"), u"");
         EXPECT_EQ(wideCharToMultiByte(unknown, u"abc"), "");
