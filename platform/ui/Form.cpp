@@ -164,6 +164,10 @@ const Form::Control* Form::find(const Text& control) const {
     return found == m_controls.end() ? nullptr : found->second.get();
 }
 
+bool Form::takesInput() const {
+    return m_open && !blockedByModal(this);
+}
+
 void Form::onCreated(std::function<void()> handler) {
     m_onCreated = std::move(handler);
 }

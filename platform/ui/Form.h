@@ -28,6 +28,9 @@ public:
     const Text& windowName() const { return m_windowName; }
     bool isModal() const { return m_modal; }
     bool isOpen() const { return m_open; }
+    // False when closed, or while a modal window opened after this one is open:
+    // the window then takes no input, its close box included.
+    bool takesInput() const;
 
     // Events. A handler given again replaces the earlier one.
     void onCreated(std::function<void()> handler);

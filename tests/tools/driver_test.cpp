@@ -109,6 +109,8 @@ TEST_F(DriverTest, BadRequestsGetErrorRepliesAndTheDriverGoesOn) {
         {"unknown window",
          R"({"id": 11, "call": "ui.get", "args": {"window": "main", "prop": "caption"}})", 11,
          "no open window"},
+        {"empty root", R"({"id": 12, "call": "firstRunSetup", "args": {"root": ""}})", 12,
+         "argument root"},
     };
     for (const TransportCase& test : cases) {
         SCOPED_TRACE(test.name);
@@ -166,6 +168,17 @@ TEST_F(DriverTest, EveryByteRoundTripsWithTheReplyEscapes) {
     EXPECT_EQ(call("textBetween",
                    {{"text", "<a><b>"}, {"left", "<"}, {"right", ">"}, {"start", 2}})["result"],
               "b");
+}
+
+// Drive C: always exists: a root folder that is missing is made, so that a
+// first run on it stores its settings.
+TEST_F(DriverTest, MissingRootFolderIsMade) {
+    const std::string fresh = root() + "/not/yet";
+    EXPECT_EQ(call("firstRunSetup", {{"root", fresh}})["result"], nullptr);
+    EXPECT_EQ(
+        call("readSetting", {{"root", fresh}, {"section", "Ship"}, {"key", "Name"}})["result"],
+        "0");
+    EXPECT_TRUE(std::filesystem::exists(fresh + "/Torvane/Navoket/run.txt"));
 }
 
 TEST_F(DriverTest, SettingsRegistryAndClockCalls) {
@@ -231,6 +244,7 @@ TEST_F(DriverTest, ClickOnConfigAnswersAfterTheModalWindowCloses) {
         {{"id", "blocked"},
          {"call", "ui.click"},
          {"args", {{"window", "main"}, {"control", chars(configButton)}}}},
+        {{"id", "closeMain"}, {"call", "ui.close"}, {"args", {{"window", "main"}}}},
         {{"id", "save"},
          {"call", "ui.click"},
          {"args", {{"window", "settings"}, {"control", chars(saveButton)}}}},
@@ -245,17 +259,19 @@ TEST_F(DriverTest, ClickOnConfigAnswersAfterTheModalWindowCloses) {
         replies.push_back(driver.readReply());
         ASSERT_TRUE(replies.back().is_object());
     }
-    const std::vector<Json> order = {"windows", "type",  "blocked", "save",
-                                     "close",   "click", "after"};
+    const std::vector<Json> order = {"windows", "type",  "blocked", "closeMain",
+                                     "save",    "close", "click",   "after"};
     for (std::size_t i = 0; i < order.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(replies[i]["id"], order[i]);
     }
     EXPECT_EQ(replies[0]["result"], Json::array({"main", "settings"}));
-    EXPECT_EQ(replies[2]["result"], false);  // the main window takes no input meanwhile
-    EXPECT_EQ(replies[3]["result"], true);
-    EXPECT_EQ(replies[5]["result"], true);
-    EXPECT_EQ(replies[6]["result"], Json::array({"main"}));
+    // The main window takes no input meanwhile, its close box included.
+    EXPECT_EQ(replies[2]["result"], false);
+    EXPECT_EQ(replies[3]["result"], false);
+    EXPECT_EQ(replies[4]["result"], true);
+    EXPECT_EQ(replies[6]["result"], true);
+    EXPECT_EQ(replies[7]["result"], Json::array({"main"}));
 
     const Json boxes = call("ui.boxes")["result"];
     ASSERT_EQ(boxes.size(), 1u);

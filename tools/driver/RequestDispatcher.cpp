@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -227,7 +229,15 @@ std::string RequestDispatcher::answerCall(const Json& id, Json& request) {
         return errorReply(id, *problem);
     }
     if (args.contains("root")) {
-        setDriveRoot(args["root"].get<std::string>());
+        const std::filesystem::path root = args["root"].get<std::string>();
+        // An empty root would fall back on the user's own drive folder.
+        if (root.empty()) {
+            return errorReply(id, "argument root: expected a folder");
+        }
+        // Drive C: is always there: a root folder that does not exist yet is made.
+        std::error_code ignored;
+        std::filesystem::create_directories(root, ignored);
+        setDriveRoot(root);
     }
     CallReply reply;
     m_runningStartDepths.push_back(m_hooks.modalDepth());

@@ -174,9 +174,14 @@ void clickButton(const CallArgs& args, CallReply& reply) {
     reply.result = form->click(args.text("control"));
 }
 
+// False, and the window stays, when a modal window above it takes the input.
 void closeWindow(const CallArgs& args, CallReply& reply) {
     Form* form = windowArg(args, reply);
     if (form == nullptr) {
+        return;
+    }
+    if (!form->takesInput()) {
+        reply.result = false;
         return;
     }
     form->close();
