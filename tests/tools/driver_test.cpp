@@ -168,6 +168,16 @@ TEST_F(DriverTest, EveryByteRoundTripsWithTheReplyEscapes) {
     EXPECT_EQ(call("textBetween",
                    {{"text", "<a><b>"}, {"left", "<"}, {"right", ">"}, {"start", 2}})["result"],
               "b");
+    // A text ends at its first zero byte; a byte buffer goes on behind it.
+    const std::string zeroInside("a\0<b>c</b>", 11);
+    EXPECT_EQ(
+        call("textBetween", {{"text", zeroInside}, {"left", "<b>"}, {"right", "</b>"}})["result"],
+        "");
+    EXPECT_EQ(call("textAfter", {{"text", std::string("k=v\0=w", 7)}, {"marker", "="}})["result"],
+              "v");
+    EXPECT_EQ(
+        call("bytesBetween", {{"bytes", zeroInside}, {"left", "<b>"}, {"right", "</b>"}})["result"],
+        "c");
 }
 
 // Drive C: always exists: a root folder that is missing is made, so that a

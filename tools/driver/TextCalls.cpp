@@ -8,6 +8,12 @@
 namespace navoket::driver {
 namespace {
 
+// A text ends at its first zero byte, as the program's texts do; byte buffers
+// keep theirs.
+Text textArg(const CallArgs& args, const std::string& name) {
+    return Text(args.text(name).c_str());
+}
+
 unsigned codePageArg(const CallArgs& args, unsigned fallback) {
     return static_cast<unsigned>(args.integer("codePage", fallback));
 }
@@ -27,7 +33,7 @@ CallSpec markerCall(std::string name, Text (*operation)(const Text&, const Text&
             {required("text", ArgType::text), required("marker", ArgType::text),
              optional("start", ArgType::integer), optional("ignoreCase", ArgType::logical)},
             [operation](const CallArgs& args, CallReply& reply) {
-                reply.result = operation(args.text("text"), args.text("marker"),
+                reply.result = operation(textArg(args, "text"), textArg(args, "marker"),
                                          args.integer32("start"), args.logical("ignoreCase"));
             }};
 }
@@ -38,8 +44,9 @@ const CallRegistrar textCalls{
       required("right", ArgType::text), optional("start", ArgType::integer),
       optional("ignoreCase", ArgType::logical)},
      [](const CallArgs& args, CallReply& reply) {
-         reply.result = textBetween(args.text("text"), args.text("left"), args.text("right"),
-                                    args.integer32("start"), args.logical("ignoreCase"));
+         reply.result =
+             textBetween(textArg(args, "text"), textArg(args, "left"), textArg(args, "right"),
+                         args.integer32("start"), args.logical("ignoreCase"));
      }},
     markerCall("textBefore", textBefore),
     markerCall("textAfter", textAfter),
