@@ -67,6 +67,17 @@ bool loginWithPlain(SmtpConnection& connection, const Text& user, const Text& pa
            connection.command(mailBase64(credentials)).code == 235;
 }
 
+// A session whose HELO or login was refused is ended at once (QUIT): a mail
+// sent over it would go out without the login the caller asked for, so a
+// wrong password means that no mail leaves. Always false.
+bool endRefusedSession(SmtpConnection& connection) {
+    if (connection.isOpen()) {
+        connection.command("QUIT");
+        connection.close();
+    }
+    return false;
+}
+
 // The server's own words for a status text, on one line.
 Text replyText(const SmtpReply& reply) {
     if (reply.code == 0) {
@@ -116,19 +127,19 @@ bool connectMailServer(const Text& server, int port, const Text& user, const Tex
     if (!user.empty() && !password.empty()) {
         const SmtpReply ehlo = connection.command("EHLO " + hostName);
         if (ehlo.code == 250) {
+            bool loggedIn = true;
             if (offersMechanism(ehlo.text, "LOGIN")) {
-                return loginWithLogin(connection, user, password);
+                loggedIn = loginWithLogin(connection, user, password);
+            } else if (offersMechanism(ehlo.text, "PLAIN")) {
+                loggedIn = loginWithPlain(connection, user, password);
             }
-            if (offersMechanism(ehlo.text, "PLAIN")) {
-                return loginWithPlain(connection, user, password);
-            }
-            return true;
+            return loggedIn || endRefusedSession(connection);
         }
         if (!connection.isOpen()) {
             return false;
         }
     }
-    return connection.command("HELO " + hostName).code == 250;
+    return connection.command("HELO " + hostName).code == 250 || endRefusedSession(connection);
 }
 
 Text sendMail(const Text& subject, const Text& body, const Text& recipient, const Text& sender) {

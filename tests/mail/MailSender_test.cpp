@@ -97,13 +97,13 @@ INSTANTIATE_TEST_SUITE_P(
                      account,
                      "wrong",
                      false,
-                     {"EHLO ", "AUTH LOGIN", accountBase64, "d3Jvbmc="}},
+                     {"EHLO ", "AUTH LOGIN", accountBase64, "d3Jvbmc=", "QUIT"}},
         GreetingCase{"plainRefused",
                      {"--auth", "plain"},
                      account,
                      "wrong",
                      false,
-                     {"EHLO ", "AUTH PLAIN", "AG5hdm9rZXRAZXhhbXBsZS50ZXN0AHdyb25n"}},
+                     {"EHLO ", "AUTH PLAIN", "AG5hdm9rZXRAZXhhbXBsZS50ZXN0AHdyb25n", "QUIT"}},
         GreetingCase{"ehloRefusedFallsBackToHelo",
                      {"--ehlo", "refuse"},
                      account,
@@ -147,11 +147,16 @@ TEST_P(MailSenderFailureTest, GivesFalseWithinTheBound) {
 
 INSTANTIATE_TEST_SUITE_P(
     Servers, MailSenderFailureTest,
-    ::testing::Values(FailureCase{"droppedAfterGreeting", {"--greeting", "drop"}, 300, false},
-                      FailureCase{"greetingRefused", {"--greeting", "refuse"}, 300, false},
-                      FailureCase{"neverGreets", {"--greeting", "silent"}, 300, true},
-                      FailureCase{"silentAfterEhlo", {"--silent-after", "EHLO"}, 300, true},
-                      FailureCase{"silentDuringLogin", {"--silent-after", "AUTH"}, 300, true}),
+    ::testing::Values(
+        FailureCase{"droppedAfterGreeting", {"--greeting", "drop"}, 300, false},
+        FailureCase{"greetingRefused", {"--greeting", "refuse"}, 300, false},
+        FailureCase{"neverGreets", {"--greeting", "silent"}, 300, true},
+        FailureCase{"silentAfterEhlo", {"--silent-after", "EHLO"}, 300, true},
+        FailureCase{"silentDuringLogin", {"--silent-after", "AUTH"}, 300, true},
+        // The server would take the mail without a login; the
+        // sender must not, once the login was refused.
+        FailureCase{"loginRefused", {"--auth", "login", "--password", "other"}, 300, false},
+        FailureCase{"plainRefused", {"--auth", "plain", "--password", "other"}, 300, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MailSenderTest, WaitsTwoSecondsOfSilenceByDefault) {
