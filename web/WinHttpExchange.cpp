@@ -84,6 +84,15 @@ InetHopResult performWinHttpExchange(const WinHttpExchangeRequest& request) {
             hop.headerLines.push_back("Connection: Keep-Alive");
         }
         InetHopResult reply = performInetHop(hop);
+        if (!reply.requestSent && reply.status > 0) {
+            // A status line came back, so the request went out; libcurl then
+            // refused a reply header line over its own limit (as out of
+            // memory). That is a broken reply, as an oversized head is to WinHttp.
+            reply.requestSent = true;
+            reply.headersReceived = false;
+            reply.headerBlock.clear();
+            reply.redirectUrl.clear();
+        }
         if (!request.followRedirects || !reply.headersReceived || !isFollowedStatus(reply.status) ||
             reply.redirectUrl.empty()) {
             return reply;

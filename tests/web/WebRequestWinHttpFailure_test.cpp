@@ -79,6 +79,8 @@ TEST(WebRequestWinHttpFailure, EachFailingStepLeavesItsMessage) {
         {"not an HTTP reply", at("/n"), Json{{"status", "NONSENSE"}}, none, "712 服务器未响应!"},
         {"a reply head over 64 KiB", at("/big"),
          Json{{"headers", {"X-Big: " + std::string(70 * 1024, 'h')}}}, none, "712 服务器未响应!"},
+        {"one reply header line of 1 MiB", at("/huge"),
+         Json{{"headers", {"X-Big: " + std::string(1024 * 1024, 'h')}}}, none, "712 服务器未响应!"},
     };
     for (const FailureRow& row : rows) {
         SCOPED_TRACE(row.name);
