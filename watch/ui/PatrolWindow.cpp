@@ -90,8 +90,9 @@ void PatrolWindow::start() {
     const Text periodText = m_form.controlText(ansiText("编辑框1"));
     const int period = textToInteger(periodText);
     if (period <= 0) {
+        // Like every box of this window: information icon, task-modal.
         showMessageBox(ansiText("巡逻周期必须是大于 0 的整数（毫秒），自动巡查没有开始。"), title(),
-                       messageBoxOk | messageBoxIconExclamation);
+                       messageBoxOk | messageBoxIconInformation);
         return;
     }
     const Text status = ansiText("标签5");

@@ -34,7 +34,6 @@ const unsigned blue = 0xC06000;
 const unsigned black = 0;
 const unsigned orange = 0x0080FF;
 const unsigned informationBox = 0x2040;
-const unsigned exclamationBox = 0x2030;
 
 // The patrol window on the offscreen platform, with the schedule-site
 // stand-in, a fixed clock, recorded message boxes and, where a test mails,
@@ -196,7 +195,7 @@ TEST_F(PatrolWindowTest, APeriodThatIsNoPositiveNumberStartsNothing) {
         const std::size_t shown = boxes().size();
         ASSERT_TRUE(click("按钮2"));
         ASSERT_EQ(boxes().size(), shown + 1);
-        EXPECT_EQ(boxes().back().flags, exclamationBox);
+        EXPECT_EQ(boxes().back().flags, informationBox);
         EXPECT_EQ(boxes().back().title, "Navoket");
         EXPECT_NE(boxes().back().text.find(ansiText("巡逻周期")), Text::npos);
         EXPECT_EQ(caption("标签5"), ansiText("状态：等待开始。"));
