@@ -45,8 +45,7 @@ const CallRegistrar settingsCalls{
              reply.result = *value;
          }
      }},
-    // The given time becomes the driver's clock from here on (the main
-    // window's clock and the patrol texts show it), until the next call.
+    // Formats the given time only; the windows' clocks keep the real time.
     {"currentTimeText",
      {required("time", ArgType::text)},
      [](const CallArgs& args, CallReply& reply) {
