@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "web/SplitPieces.h"
 #include "web/Trim.h"
 
 namespace navoket {
@@ -13,27 +14,6 @@ namespace {
 
 constexpr std::string_view pairSeparator = "; ";
 constexpr std::string_view deletedMark = "=deleted";
-
-// Empty pieces between separators stay; an empty piece at the very end is dropped.
-std::vector<Text> splitPieces(const Text& text, std::string_view separator) {
-    std::vector<Text> pieces;
-    if (separator.empty()) {
-        if (!text.empty()) {
-            pieces.push_back(text);
-        }
-        return pieces;
-    }
-    std::size_t from = 0;
-    for (std::size_t at = text.find(separator); at != Text::npos; at = text.find(separator, from)) {
-        pieces.push_back(text.substr(from, at - from));
-        from = at + separator.size();
-    }
-    pieces.push_back(text.substr(from));
-    if (pieces.back().empty()) {
-        pieces.pop_back();
-    }
-    return pieces;
-}
 
 // A trailing ";" becomes "; ", whose empty last piece the split then drops.
 void trimCookieSet(Text& set) {

@@ -1,37 +1,21 @@
 #include "web/Headers.h"
 
 #include <cstddef>
-#include <vector>
 
 #include "text/TextSearch.h"
+#include "web/SplitPieces.h"
 #include "web/Trim.h"
 
 namespace navoket {
 
 namespace {
 
-// Splits at every separator; an empty piece after a final separator is dropped,
-// empty pieces in between stay.
-std::vector<Text> splitDroppingLastEmpty(const Text& text, const Text& separator) {
-    std::vector<Text> pieces;
-    std::size_t from = 0;
-    for (std::size_t at = text.find(separator); at != Text::npos; at = text.find(separator, from)) {
-        pieces.push_back(text.substr(from, at - from));
-        from = at + separator.size();
-    }
-    pieces.push_back(text.substr(from));
-    if (pieces.back().empty()) {
-        pieces.pop_back();
-    }
-    return pieces;
-}
-
 Text capitalizeName(const Text& name) {
     if (name.find('-') == Text::npos) {
         return capitalizeFirst(name);
     }
     Text rebuilt;
-    for (const Text& piece : splitDroppingLastEmpty(name, "-")) {
+    for (const Text& piece : splitPieces(name, "-")) {
         rebuilt += capitalizeFirst(piece) + "-";
     }
     if (!rebuilt.empty()) {
@@ -45,7 +29,7 @@ Text capitalizeName(const Text& name) {
 Text normalizeHeaders(const Text& block) {
     Text result;
     bool first = true;
-    for (const Text& line : splitDroppingLastEmpty(block, "\r\n")) {
+    for (const Text& line : splitPieces(block, "\r\n")) {
         const int colon = searchForward(line, ":");
         if (colon == -1) {
             continue;
