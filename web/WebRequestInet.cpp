@@ -11,6 +11,7 @@
 #include "web/Headers.h"
 #include "web/InetCookieStore.h"
 #include "web/InetTransport.h"
+#include "web/ReplyCookies.h"
 #include "web/RequestMethodTable.h"
 #include "web/Trim.h"
 #include "web/Url.h"
@@ -154,36 +155,6 @@ bool isFollowedStatus(long status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-Text collectCookies(const Text& responseHeaders) {
-    Text cookies;
-    std::size_t from = 0;
-    while (from <= responseHeaders.size()) {
-        std::size_t end = responseHeaders.find("\r\n", from);
-        if (end == Text::npos) {
-            end = responseHeaders.size();
-        }
-        const Text line = responseHeaders.substr(from, end - from);
-        from = end + 2;
-        if (textBefore(line, ": ") != "Set-Cookie") {
-            continue;
-        }
-        Text cookie;
-        if (line.find(';') != Text::npos) {
-            cookie = trimText(textBetween(line, "Set-Cookie:", ";"));
-        } else {
-            cookie = line;
-            for (int at = searchForward(cookie, "Set-Cookie:", 1, true); at != -1;
-                 at = searchForward(cookie, "Set-Cookie:", at, true)) {
-                cookie.erase(static_cast<std::size_t>(at) - 1, 11);
-            }
-            cookie = trimText(cookie);
-        }
-        cookies += cookie + "; ";
-    }
-    cookies.resize(cookies.size() >= 2 ? cookies.size() - 2 : 0);
-    return cookies;
-}
-
 }  // namespace
 
 Bytes webRequestInet(const Text& url, const InetRequestOptions& options) {
@@ -278,7 +249,7 @@ Bytes webRequestInet(const Text& url, const InetRequestOptions& options) {
     if (reply.headersReceived && reply.headerBlock.size() < responseHeaderBufferSize) {
         responseHeaders = bytesToText(reply.headerBlock);
     }
-    Text receivedCookies = collectCookies(responseHeaders);
+    Text receivedCookies = collectReplyCookies(responseHeaders);
     if (options.autoMergeCookies && options.sendCookies != nullptr) {
         mergeCookies(*options.sendCookies, receivedCookies);
         receivedCookies = *options.sendCookies;
