@@ -2,6 +2,7 @@
 // WinINet-style request.
 
 #include "tools/driver/CallTable.h"
+#include "tools/driver/CallerVariables.h"
 #include "web/Cookies.h"
 #include "web/Headers.h"
 #include "web/Url.h"
@@ -31,27 +32,13 @@ void requestInet(const CallArgs& args, CallReply& reply) {
     options.completeHeaders = args.logical("completeHeaders", true);
     options.fixHeaderCase = args.logical("fixHeaderCase", true);
     options.socksProxy = args.logical("socksProxy", false);
-    Text sendCookies = args.text("sendCookies");
-    Text receivedCookies = args.text("receivedCookies");
-    Text responseHeaders = args.text("responseHeaders");
-    Bytes postBytes = args.text("postBytes");
-    if (args.has("sendCookies")) {
-        options.sendCookies = &sendCookies;
-    }
-    if (args.has("receivedCookies")) {
-        options.receivedCookies = &receivedCookies;
-    }
-    if (args.has("responseHeaders")) {
-        options.responseHeaders = &responseHeaders;
-    }
-    if (args.has("postBytes")) {
-        options.postBytes = &postBytes;
-    }
+    CallerVariables variables(args);
+    variables.bind("sendCookies", options.sendCookies);
+    variables.bind("receivedCookies", options.receivedCookies);
+    variables.bind("responseHeaders", options.responseHeaders);
+    variables.bind("postBytes", options.postBytes);
     reply.result = webRequestInet(args.text("url"), options);
-    reply.output(args, "sendCookies", sendCookies);
-    reply.output(args, "receivedCookies", receivedCookies);
-    reply.output(args, "responseHeaders", responseHeaders);
-    reply.output(args, "postBytes", postBytes);
+    variables.writeTo(reply);
 }
 
 const CallRegistrar webCalls{

@@ -1,6 +1,7 @@
 // Calls on the two WinHttp-style requests and their helpers.
 
 #include "tools/driver/CallTable.h"
+#include "tools/driver/CallerVariables.h"
 #include "web/Base64.h"
 #include "web/WebRequestObject.h"
 #include "web/WebRequestWinHttp.h"
@@ -28,27 +29,13 @@ void requestObject(const CallArgs& args, CallReply& reply) {
     options.autoMergeCookies = args.logical("autoMergeCookies", true);
     options.completeHeaders = args.logical("completeHeaders", true);
     options.fixHeaderCase = args.logical("fixHeaderCase", true);
-    Text sendCookies = args.text("sendCookies");
-    Text receivedCookies = args.text("receivedCookies");
-    Text responseHeaders = args.text("responseHeaders");
-    int statusCode = args.integer32("statusCode", 0);
-    if (args.has("sendCookies")) {
-        options.sendCookies = &sendCookies;
-    }
-    if (args.has("receivedCookies")) {
-        options.receivedCookies = &receivedCookies;
-    }
-    if (args.has("responseHeaders")) {
-        options.responseHeaders = &responseHeaders;
-    }
-    if (args.has("statusCode")) {
-        options.statusCode = &statusCode;
-    }
+    CallerVariables variables(args);
+    variables.bind("sendCookies", options.sendCookies);
+    variables.bind("receivedCookies", options.receivedCookies);
+    variables.bind("responseHeaders", options.responseHeaders);
+    variables.bind("statusCode", options.statusCode);
     reply.result = webRequestObject(args.text("url"), options);
-    reply.output(args, "sendCookies", sendCookies);
-    reply.output(args, "receivedCookies", receivedCookies);
-    reply.output(args, "responseHeaders", responseHeaders);
-    reply.output(args, "statusCode", statusCode);
+    variables.writeTo(reply);
 }
 
 void requestWinHttp(const CallArgs& args, CallReply& reply) {
@@ -67,37 +54,15 @@ void requestWinHttp(const CallArgs& args, CallReply& reply) {
     options.completeHeaders = args.logical("completeHeaders", true);
     options.postBytes = args.text("postBytes");
     options.fixHeaderCase = args.logical("fixHeaderCase", true);
-    Text sendCookies = args.text("sendCookies");
-    Text receivedCookies = args.text("receivedCookies");
-    Text responseHeaders = args.text("responseHeaders");
-    Text redirectLocation = args.text("redirectLocation");
-    Text statusText = args.text("statusText");
-    Bytes responseBody = args.text("responseBody");
-    if (args.has("sendCookies")) {
-        options.sendCookies = &sendCookies;
-    }
-    if (args.has("receivedCookies")) {
-        options.receivedCookies = &receivedCookies;
-    }
-    if (args.has("responseHeaders")) {
-        options.responseHeaders = &responseHeaders;
-    }
-    if (args.has("redirectLocation")) {
-        options.redirectLocation = &redirectLocation;
-    }
-    if (args.has("statusText")) {
-        options.statusText = &statusText;
-    }
-    if (args.has("responseBody")) {
-        options.responseBody = &responseBody;
-    }
+    CallerVariables variables(args);
+    variables.bind("sendCookies", options.sendCookies);
+    variables.bind("receivedCookies", options.receivedCookies);
+    variables.bind("responseHeaders", options.responseHeaders);
+    variables.bind("redirectLocation", options.redirectLocation);
+    variables.bind("statusText", options.statusText);
+    variables.bind("responseBody", options.responseBody);
     reply.result = webRequestWinHttp(args.text("url"), options);
-    reply.output(args, "sendCookies", sendCookies);
-    reply.output(args, "receivedCookies", receivedCookies);
-    reply.output(args, "responseHeaders", responseHeaders);
-    reply.output(args, "redirectLocation", redirectLocation);
-    reply.output(args, "statusText", statusText);
-    reply.output(args, "responseBody", responseBody);
+    variables.writeTo(reply);
 }
 
 const CallRegistrar winHttpCalls{
