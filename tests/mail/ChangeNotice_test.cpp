@@ -10,6 +10,7 @@
 #include "platform/DriveC.h"
 #include "platform/MailSender.h"
 #include "tests/mail/BoxRecorder.h"
+#include "tests/mail/MailAccount.h"
 #include "tests/mail/SmtpPeers.h"
 #include "tests/support/TempFolder.h"
 #include "text/CodePageText.h"
@@ -19,9 +20,9 @@ namespace {
 
 using test::PeerProcess;
 
-const Text account = "navoket@example.test";
-const Text password = "secret";
-const Text recipient = "watch@example.test";
+using test::account;
+using test::password;
+using test::recipient;
 
 // A change notice from the stored settings to a real server on port 25. Each
 // test has its own loopback address, so tests may run side by side.
@@ -32,9 +33,8 @@ protected:
     // Starts the server and stores settings that point at it.
     bool start(const Text& address) {
         m_address = address;
-        m_server = std::make_unique<PeerProcess>(PeerProcess::pythonScript(
-            "smtp_server.py", {"--host", address, "--port", "25", "--user", account, "--password",
-                               password, "--auth-required"}));
+        m_server =
+            std::make_unique<PeerProcess>(test::accountServer({"--host", address, "--port", "25"}));
         storeSettings();
         return m_server->ready();
     }

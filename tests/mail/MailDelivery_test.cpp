@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/MailSender.h"
+#include "tests/mail/MailAccount.h"
 #include "tests/mail/SmtpPeers.h"
 
 namespace navoket {
@@ -12,9 +13,9 @@ namespace {
 
 using test::PeerProcess;
 
-const Text account = "navoket@example.test";
-const Text password = "secret";
-const Text recipient = "watch@example.test";
+using test::account;
+using test::password;
+using test::recipient;
 
 // "海鸥号" and "你好" in code page 936.
 const Text seagull = "\xba\xa3\xc5\xb8\xba\xc5";
@@ -23,9 +24,7 @@ const Text hello = "\xc4\xe3\xba\xc3";
 // A real SMTP server (aiosmtpd) that accepts one account, no TLS.
 class MailDeliveryTest : public ::testing::Test {
 protected:
-    MailDeliveryTest()
-        : m_server(PeerProcess::pythonScript(
-              "smtp_server.py", {"--user", account, "--password", password, "--auth-required"})) {}
+    MailDeliveryTest() : m_server(test::accountServer()) {}
     void SetUp() override { ASSERT_TRUE(m_server.ready()); }
     void TearDown() override { connectMailServer("", 25, "", ""); }
 

@@ -7,6 +7,7 @@
 
 #include "platform/MailSender.h"
 #include "tests/mail/BoxRecorder.h"
+#include "tests/mail/MailAccount.h"
 #include "tests/mail/SmtpPeers.h"
 #include "text/CodePageText.h"
 
@@ -15,9 +16,9 @@ namespace {
 
 using test::PeerProcess;
 
-const Text account = "navoket@example.test";
-const Text password = "secret";
-const Text recipient = "watch@example.test";
+using test::account;
+using test::password;
+using test::recipient;
 
 struct VerificationCase {
     const char* name;
@@ -37,9 +38,7 @@ protected:
 // its own loopback address.
 TEST_P(VerificationMailTest, ShowsTheStatusThenSendsAndShowsWhereToLook) {
     const VerificationCase& row = GetParam();
-    PeerProcess server(PeerProcess::pythonScript(
-        "smtp_server.py", {"--host", row.listenAddress, "--port", "25", "--user", account,
-                           "--password", password, "--auth-required"}));
+    PeerProcess server(test::accountServer({"--host", row.listenAddress, "--port", "25"}));
     ASSERT_TRUE(server.ready());
     test::BoxRecorder recorder;
 
