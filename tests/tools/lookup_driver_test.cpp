@@ -7,6 +7,7 @@
 #include "tests/support/RecordingHttpServer.h"
 #include "tests/support/TempFolder.h"
 #include "tests/tools/DriverSession.h"
+#include "tests/tools/DriverTexts.h"
 
 namespace navoket::test {
 namespace {
@@ -18,15 +19,6 @@ const std::string beijing = "\xb1\xb1\xbe\xa9";               // 北京
 const std::string operationOn = "\xb2\xd9\xd7\xf7\xd4\xda ";  // "操作在 "
 const std::string safelyDone =                                // " 上被安全执行。"
     " \xc9\xcf\xb1\xbb\xb0\xb2\xc8\xab\xd6\xb4\xd0\xd0\xa1\xa3";
-
-// The driver's texts as JSON strings: one character per byte.
-std::string chars(const std::string& bytes) {
-    return RecordingHttpServer::toJsonText(bytes);
-}
-
-std::string bytesOf(const Json& value) {
-    return value.is_string() ? RecordingHttpServer::fromJsonText(value.get<std::string>()) : "";
-}
 
 // A driver with its root prepared as after a first run, and the stand-ins of
 // the address services: plain HTTP for services 0 and 1, HTTPS for 2 to 7.

@@ -6,9 +6,9 @@
 
 #include "tests/mail/SmtpPeers.h"
 #include "tests/support/PeerProcess.h"
-#include "tests/support/RecordingHttpServer.h"
 #include "tests/support/TempFolder.h"
 #include "tests/tools/DriverSession.h"
+#include "tests/tools/DriverTexts.h"
 
 namespace navoket::test {
 namespace {
@@ -41,14 +41,6 @@ const std::string mailHost = "127.0.25.61";
 constexpr int informationBox = 0x2040;
 constexpr int red = 0x0000FF;
 constexpr int blue = 0xC06000;
-
-std::string chars(const std::string& bytes) {
-    return RecordingHttpServer::toJsonText(bytes);
-}
-
-std::string bytesOf(const Json& value) {
-    return value.is_string() ? RecordingHttpServer::fromJsonText(value.get<std::string>()) : "";
-}
 
 // The program through its driver: the schedule-site stand-in, a real SMTP
 // server that would take mail without a login, and settings that point at both.

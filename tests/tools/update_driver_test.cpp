@@ -10,6 +10,7 @@
 #include "tests/support/RecordingHttpServer.h"
 #include "tests/support/TempFolder.h"
 #include "tests/tools/DriverSession.h"
+#include "tests/tools/DriverTexts.h"
 
 namespace navoket::test {
 namespace {
@@ -36,15 +37,6 @@ const std::string detailStart =  // 当前您的版本为 0.2 。然而，从服
 const std::string detailEnd = " \xa1\xa3";                                // " 。"
 const std::string downloadDone = "\xcf\xc2\xd4\xd8\xcd\xea\xb3\xc9";      // 下载完成
 const std::string savedAs = "\xa3\xac\xd2\xd1\xb1\xa3\xb4\xe6\xce\xaa ";  // ，已保存为
-
-// The driver's texts as JSON strings: one character per byte.
-std::string chars(const std::string& bytes) {
-    return RecordingHttpServer::toJsonText(bytes);
-}
-
-std::string bytesOf(const Json& value) {
-    return value.is_string() ? RecordingHttpServer::fromJsonText(value.get<std::string>()) : "";
-}
 
 // Sets the driver's test trust before the driver starts, and takes it away.
 struct TrustEnvironment {
