@@ -7,6 +7,7 @@
 
 #include "text/CodePageText.h"
 #include "text/TextSearch.h"
+#include "web/BlockLines.h"
 #include "web/Cookies.h"
 #include "web/Headers.h"
 #include "web/InetCookieStore.h"
@@ -135,20 +136,14 @@ Text pathWithoutQuery(const Text& path) {
 }
 
 void storeReplyCookies(const Text& headerBlock, const Target& target) {
-    std::size_t from = 0;
-    while (from < headerBlock.size()) {
-        std::size_t end = headerBlock.find("\r\n", from);
-        if (end == Text::npos) {
-            end = headerBlock.size();
-        }
-        const Text line = headerBlock.substr(from, end - from);
-        from = end + 2;
+    forEachBlockLine(headerBlock, [&target](const Text& line) {
         const std::size_t colon = line.find(':');
         if (colon != Text::npos && equalsIgnoringCase(headerName(line), "Set-Cookie")) {
             InetCookieStore::instance().store(trimText(line.substr(colon + 1)), target.host,
                                               pathWithoutQuery(target.path));
         }
-    }
+        return true;
+    });
 }
 
 bool isFollowedStatus(long status) {
