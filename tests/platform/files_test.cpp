@@ -1,29 +1,21 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 
 #include "platform/DriveC.h"
 #include "platform/Files.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/TempFolder.h"
 
 namespace navoket {
 namespace {
 
-Bytes readBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-unsigned modeOf(const std::filesystem::path& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
-}
+using test::modeOf;
+using test::readBytes;
 
 TEST(HostPath, MapsWindowsPathsBelowTheDriveFolder) {
     setDriveRoot("/drive");

@@ -14,6 +14,7 @@
 
 #include "platform/DriveC.h"
 #include "platform/PrivateProfile.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/TempFolder.h"
 
 namespace navoket {
@@ -23,14 +24,8 @@ const Text folderPath = "C:\\Person";
 const Text filePath = "C:\\Person\\config.ini";
 const Bytes original = "[Email]\r\nsmtp=smtp.example.com\r\n[Ship]\r\nName=0\r\n";
 
-Bytes readBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeBytes(const std::filesystem::path& file, const Bytes& bytes) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-}
+using test::readBytes;
+using test::writeBytes;
 
 Text read(const Text& section, const Text& key) {
     return getPrivateProfileString(section, key, "DEF", profileBufferSize, filePath);

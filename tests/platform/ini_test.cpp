@@ -24,7 +24,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <string_view>
 #include <utility>
@@ -32,6 +31,7 @@
 
 #include "platform/DriveC.h"
 #include "platform/PrivateProfile.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/TempFolder.h"
 
 namespace navoket {
@@ -40,14 +40,8 @@ namespace {
 const Text testFile = "C:\\test.ini";
 const Text recordedFile = "C:\\recorded.ini";
 
-Bytes readBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeBytes(const std::filesystem::path& file, const Bytes& bytes) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-}
+using test::readBytes;
+using test::writeBytes;
 
 struct Step {
     enum class Kind { fixture, noFile, read, write } kind;
