@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/support/RecordingHttpServer.h"
+#include "tests/web/ReplaceAll.h"
 
 namespace navoket {
 namespace {
@@ -16,13 +17,7 @@ using Json = nlohmann::json;
 
 const std::string agentLine = "User-Agent: Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)\r\n";
 
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
-}
+using test::replaceAll;
 
 class WebRequestInetTest : public ::testing::Test {
 protected:

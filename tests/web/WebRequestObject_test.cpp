@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/support/RecordingHttpServer.h"
+#include "tests/web/ReplaceAll.h"
 
 namespace navoket {
 namespace {
@@ -20,13 +21,7 @@ const std::string objectAgent =
 const std::string ownAgent =
     "User-Agent: Mozilla/4.0 (compatible; Win32; WinHttp.WinHttpRequest.5)\r\n";
 
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
-}
+using test::replaceAll;
 
 TEST(Base64Encode, Rfc4648Vectors) {
     const std::pair<std::string, std::string> rows[] = {

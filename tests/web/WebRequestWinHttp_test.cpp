@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/RecordingHttpServer.h"
+#include "tests/web/ReplaceAll.h"
 #include "text/CodePageText.h"
 
 namespace navoket {
@@ -25,13 +26,7 @@ const std::string defaultLines =
 const std::string cacheLine = "Cache-Control: no-cache\r\n";
 const std::string formLine = "Content-Type: application/x-www-form-urlencoded\r\n";
 
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
-}
+using test::replaceAll;
 
 // The first request of the recorded WinHttp capture, from its hex dump.
 std::string recordedRequest() {
