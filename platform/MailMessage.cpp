@@ -6,6 +6,8 @@
 #include <ctime>
 #include <random>
 
+#include "platform/Base64.h"
+
 namespace navoket {
 namespace {
 
@@ -67,7 +69,7 @@ Text encodedSubject(const Text& subject) {
         if (start != 0) {
             header += crlf;
         }
-        header += " =?gb2312?B?" + mailBase64(subject.substr(start, end - start)) + "?=";
+        header += " =?gb2312?B?" + base64Encode(subject.substr(start, end - start)) + "?=";
         start = end;
     }
     return header + crlf;
@@ -164,7 +166,7 @@ Text messageIdHeader(const Text& hostName) {
 }
 
 Text bodyInBase64Lines(const Text& body) {
-    const Text encoded = mailBase64(body);
+    const Text encoded = base64Encode(body);
     Text lines;
     for (std::size_t at = 0; at < encoded.size(); at += bodyLineLength) {
         lines += encoded.substr(at, bodyLineLength) + crlf;
@@ -173,33 +175,6 @@ Text bodyInBase64Lines(const Text& body) {
 }
 
 }  // namespace
-
-Text mailBase64(const Bytes& bytes) {
-    static const char alphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    Text encoded;
-    encoded.reserve((bytes.size() + 2) / 3 * 4);
-    std::size_t at = 0;
-    for (; at + 2 < bytes.size(); at += 3) {
-        const unsigned group = static_cast<unsigned char>(bytes[at]) << 16 |
-                               static_cast<unsigned char>(bytes[at + 1]) << 8 |
-                               static_cast<unsigned char>(bytes[at + 2]);
-        encoded += alphabet[group >> 18 & 63];
-        encoded += alphabet[group >> 12 & 63];
-        encoded += alphabet[group >> 6 & 63];
-        encoded += alphabet[group & 63];
-    }
-    if (at < bytes.size()) {
-        const bool two = at + 1 < bytes.size();
-        const unsigned group = static_cast<unsigned char>(bytes[at]) << 16 |
-                               (two ? static_cast<unsigned char>(bytes[at + 1]) << 8 : 0U);
-        encoded += alphabet[group >> 18 & 63];
-        encoded += alphabet[group >> 12 & 63];
-        encoded += two ? alphabet[group >> 6 & 63] : '=';
-        encoded += '=';
-    }
-    return encoded;
-}
 
 bool hasControlCharacter(const Text& text) {
     for (const char c : text) {

@@ -16,9 +16,6 @@ struct MailMessage {
 // base64 body, each line ended by CR LF. hostName goes into the Message-ID.
 Bytes buildMailMessage(const MailMessage& message, const Text& hostName);
 
-// Base64 of RFC 4648 without line breaks.
-Text mailBase64(const Bytes& bytes);
-
 // True when the text holds a byte that must never reach a header line or an
 // SMTP command: C0 controls (CR, LF, NUL, ...) and DEL. Tab counts as well.
 bool hasControlCharacter(const Text& text);

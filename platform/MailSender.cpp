@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "platform/Base64.h"
 #include "platform/MailMessage.h"
 #include "platform/SmtpConnection.h"
 
@@ -57,14 +58,14 @@ bool offersMechanism(const Text& ehloReply, const Text& mechanism) {
 
 bool loginWithLogin(SmtpConnection& connection, const Text& user, const Text& password) {
     return connection.command("AUTH LOGIN").code == 334 &&
-           connection.command(mailBase64(user)).code == 334 &&
-           connection.command(mailBase64(password)).code == 235;
+           connection.command(base64Encode(user)).code == 334 &&
+           connection.command(base64Encode(password)).code == 235;
 }
 
 bool loginWithPlain(SmtpConnection& connection, const Text& user, const Text& password) {
     const Bytes credentials = Bytes(1, '\0') + user + Bytes(1, '\0') + password;
     return connection.command("AUTH PLAIN").code == 334 &&
-           connection.command(mailBase64(credentials)).code == 235;
+           connection.command(base64Encode(credentials)).code == 235;
 }
 
 // A session whose HELO or login was refused is ended at once (QUIT): a mail

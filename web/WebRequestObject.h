@@ -3,8 +3,8 @@
 #include <memory>
 #include <optional>
 
+#include "platform/Base64.h"
 #include "platform/Bytes.h"
-#include "web/Base64.h"
 #include "web/RequestObject.h"
 
 namespace navoket {

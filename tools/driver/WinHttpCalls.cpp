@@ -1,8 +1,8 @@
 // Calls on the two WinHttp-style requests and their helpers.
 
+#include "platform/Base64.h"
 #include "tools/driver/CallTable.h"
 #include "tools/driver/CallerVariables.h"
-#include "web/Base64.h"
 #include "web/WebRequestObject.h"
 #include "web/WebRequestWinHttp.h"
 

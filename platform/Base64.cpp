@@ -1,4 +1,4 @@
-#include "web/Base64.h"
+#include "platform/Base64.h"
 
 #include <cstddef>
 
