@@ -54,6 +54,28 @@ nlohmann::json DriverSession::call(const nlohmann::json& request) {
     return readReply();
 }
 
+bool DriverSession::clickOpeningModal(const std::string& window, const nlohmann::json& control) {
+    return send(nlohmann::json{{"id", "open"},
+                               {"call", "ui.click"},
+                               {"args", {{"window", window}, {"control", control}}}});
+}
+
+std::map<std::string, nlohmann::json> DriverSession::closeModalWindow(const std::string& window) {
+    std::map<std::string, nlohmann::json> replies;
+    if (!send(nlohmann::json{
+            {"id", "close"}, {"call", "ui.close"}, {"args", {{"window", window}}}})) {
+        return replies;
+    }
+    for (int i = 0; i < 2; ++i) {
+        const nlohmann::json reply = readReply();
+        if (reply.is_discarded()) {
+            break;
+        }
+        replies[reply.value("id", "")] = reply.value("result", nlohmann::json());
+    }
+    return replies;
+}
+
 void DriverSession::closeInput() {
     closeFd(m_stdin);
 }

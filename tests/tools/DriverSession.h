@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -28,6 +29,13 @@ public:
     nlohmann::json readReply(std::chrono::milliseconds bound = std::chrono::seconds(30));
     // Sends one request and reads the next reply.
     nlohmann::json call(const nlohmann::json& request);
+
+    // Clicks a control whose handler opens a modal window; the click's reply
+    // (id "open") comes only when that window has closed.
+    bool clickOpeningModal(const std::string& window, const nlohmann::json& control);
+    // Closes that modal window and gives the results of the close and of the
+    // click that opened it, by id ("close", "open").
+    std::map<std::string, nlohmann::json> closeModalWindow(const std::string& window);
 
     void closeInput();
     // The exit status once the child has ended, or nothing at the bound.

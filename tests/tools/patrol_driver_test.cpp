@@ -113,20 +113,11 @@ protected:
     }
     // "自动巡查" answers only when the patrol window has closed.
     void openPatrol() {
-        ASSERT_TRUE(
-            driver.send(Json{{"id", "open"},
-                             {"call", "ui.click"},
-                             {"args", {{"window", "main"}, {"control", chars(patrolButton)}}}}));
+        ASSERT_TRUE(driver.clickOpeningModal("main", chars(patrolButton)));
         ASSERT_EQ(call("ui.windows")["result"], (Json{"main", "patrol"}));
     }
     void closePatrol() {
-        ASSERT_TRUE(driver.send(
-            Json{{"id", "close"}, {"call", "ui.close"}, {"args", {{"window", "patrol"}}}}));
-        std::map<std::string, Json> replies;
-        for (int i = 0; i < 2; ++i) {
-            const Json reply = driver.readReply();
-            replies[reply.value("id", "")] = reply.value("result", Json());
-        }
+        auto replies = driver.closeModalWindow("patrol");
         EXPECT_EQ(replies["open"], true);
         EXPECT_EQ(replies["close"], true);
     }

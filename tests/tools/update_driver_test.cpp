@@ -80,20 +80,11 @@ protected:
     }
     // "检测更新" answers only when the update window has closed.
     void openUpdateWindow() {
-        ASSERT_TRUE(
-            driver.send(Json{{"id", "open"},
-                             {"call", "ui.click"},
-                             {"args", {{"window", "main"}, {"control", chars(checkButton)}}}}));
+        ASSERT_TRUE(driver.clickOpeningModal("main", chars(checkButton)));
         ASSERT_EQ(call("ui.windows")["result"], (Json{"main", "update"}));
     }
     void closeUpdateWindow() {
-        ASSERT_TRUE(driver.send(
-            Json{{"id", "close"}, {"call", "ui.close"}, {"args", {{"window", "update"}}}}));
-        std::map<std::string, Json> replies;
-        for (int i = 0; i < 2; ++i) {
-            const Json reply = driver.readReply();
-            replies[reply.value("id", "")] = reply.value("result", Json());
-        }
+        auto replies = driver.closeModalWindow("update");
         EXPECT_EQ(replies["open"], true);
         EXPECT_EQ(replies["close"], true);
     }
