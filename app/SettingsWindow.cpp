@@ -47,15 +47,24 @@ SettingsWindow::SettingsWindow() : m_form(settingsWindowDesign()) {
 
 // All five keys every time, empty boxes included, in this order; nothing is
 // checked, and the window stays open.
+// All five keys are written every time, in this order, whatever the boxes
+// hold. Success is only claimed when every one of them reached the file.
 void SettingsWindow::save() {
     const Text email = ansiText("Email");
-    writeSetting(email, ansiText("smtp"), m_form.controlText(ansiText("smt")));
-    writeSetting(email, ansiText("account"), m_form.controlText(ansiText("账号")));
-    writeSetting(email, ansiText("password"), m_form.controlText(ansiText("密码")));
-    writeSetting(email, ansiText("receive"), m_form.controlText(ansiText("rec")));
-    writeSetting(ansiText("Ship"), ansiText("Name"), m_form.controlText(ansiText("name")));
-    showMessageBox(ansiText("保存成功。您可以点击测试连接按钮验证填写是否正确。"),
-                   ansiText("Navoket"), messageBoxOk | messageBoxIconInformation);
+    bool stored = writeSetting(email, ansiText("smtp"), m_form.controlText(ansiText("smt")));
+    stored &= writeSetting(email, ansiText("account"), m_form.controlText(ansiText("账号")));
+    stored &= writeSetting(email, ansiText("password"), m_form.controlText(ansiText("密码")));
+    stored &= writeSetting(email, ansiText("receive"), m_form.controlText(ansiText("rec")));
+    stored &=
+        writeSetting(ansiText("Ship"), ansiText("Name"), m_form.controlText(ansiText("name")));
+    if (stored) {
+        showMessageBox(ansiText("保存成功。您可以点击测试连接按钮验证填写是否正确。"),
+                       ansiText("Navoket"), messageBoxOk | messageBoxIconInformation);
+        return;
+    }
+    showMessageBox(ansiText("保存失败：配置文件 ") + settingsFilePath +
+                       ansiText(" 无法写入，或填写的内容含有换行。请检查后重试。"),
+                   ansiText("Navoket"), messageBoxOk | messageBoxIconExclamation);
 }
 
 // Works on the boxes as typed, never on the stored settings; saves nothing.

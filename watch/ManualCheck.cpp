@@ -69,7 +69,10 @@ RefreshOutcome refreshBaseline(RefreshCaller caller) {
                           std::to_string(fetch.status) + ansiText("）"));
         return RefreshOutcome::refusedErrorPage;
     }
-    writeSetting("Ship", "Data", fetch.digest);
+    if (!writeSetting("Ship", "Data", fetch.digest)) {
+        tellRefreshFailed(ansiText("配置文件无法写入"));
+        return RefreshOutcome::failed;
+    }
     return RefreshOutcome::stored;
 }
 

@@ -20,7 +20,8 @@ CheckOutcome checkVessel(const Text& vesselName);
 // What a baseline refresh did to "Ship"/"Data".
 enum class RefreshOutcome {
     stored,            // the new digest replaced the baseline (no message box)
-    failed,            // no block was fetched; baseline untouched, user told
+    failed,            // no block, or the settings file refused the write;
+                       // baseline untouched, user told
     refusedErrorPage,  // the block came from an error page (status >= 400);
                        // baseline untouched, user told
 };

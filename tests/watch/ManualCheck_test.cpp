@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -11,6 +12,7 @@
 
 #include "app/settings/ProgramTexts.h"
 #include "app/settings/Settings.h"
+#include "platform/DriveC.h"
 #include "platform/MessageBox.h"
 #include "tests/watch/WatchFixture.h"
 #include "text/CodePageText.h"
@@ -129,6 +131,20 @@ TEST_F(ManualCheckTest, PatrolRefreshKeepsNothingInTheProgramTexts) {
     EXPECT_EQ(baseline(), fetchVesselDigest("PATROLLED").digest);
     EXPECT_TRUE(programTexts().lastVesselBlock.empty());
     EXPECT_TRUE(programTexts().lastVesselDigest.empty());
+}
+
+// A settings file that refuses the write keeps the old baseline, and the
+// refresh says so instead of passing for a success.
+TEST_F(ManualCheckTest, RefreshThatCannotWriteTheBaselineSaysSo) {
+    writeSetting("Ship", "Name", "LOCKED");
+    site().setSchedule("LOCKED", "NINGBO,12-18 06:00,12-19 14:00");
+    const std::filesystem::path file = hostPath(settingsFilePath);
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+    EXPECT_EQ(refreshBaseline(RefreshCaller::mainWindow), RefreshOutcome::failed);
+    std::filesystem::permissions(
+        file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    expectOneBox(takeBoxes(), refreshFailedText, informationBox);
+    EXPECT_EQ(baseline(), "0");  // the first run's value
 }
 
 // Each way a fetch can fail, set up after a good baseline has been stored.

@@ -25,6 +25,7 @@ private Q_SLOTS:
     void passwordIsMasked();
     void saveWritesFiveKeysInOrder();
     void saveStoresEmptyBoxesAsEmptyValues();
+    void saveThatCannotWriteSaysSo();
     void boxesStartEmptyAfterSaving();
     void closingSavesNothing();
     void testConnectionReportsAndCloses();
@@ -135,6 +136,26 @@ void SettingsWindowTest::saveStoresEmptyBoxesAsEmptyValues() {
     }
     // The baseline is no box of this window.
     QCOMPARE(navoket::readSetting("Ship", "Data"), Text("0"));
+}
+
+// With the settings folder gone the writes fail: the window says that the
+// settings were not saved instead of claiming success.
+void SettingsWindowTest::saveThatCannotWriteSaysSo() {
+    GuiFixture fixture;
+    fixture.prepareEarlierRun("Vessel");
+    QVERIFY(std::filesystem::remove_all(navoket::hostPath(navoket::settingsFolderPath)) > 0);
+    SettingsWindow window;
+    QTimer::singleShot(0, [&] {
+        QVERIFY(window.form().typeText("smt", "smtp.example.test"));
+        QVERIFY(window.form().click(cp("按钮1")));
+        window.form().close();
+    });
+    window.loadModal();
+    QVERIFY(!std::filesystem::exists(navoket::hostPath(navoket::settingsFilePath)));
+    QCOMPARE(fixture.boxes().size(), std::size_t{1});
+    QVERIFY(shown(fixture.boxes()[0].text).startsWith(QString::fromUtf8("保存失败：")));
+    QCOMPARE(fixture.boxes()[0].title, Text("Navoket"));
+    QCOMPARE(fixture.boxes()[0].flags, 0x2030U);
 }
 
 void SettingsWindowTest::boxesStartEmptyAfterSaving() {
