@@ -3,8 +3,8 @@
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <mutex>
 
+#include "platform/CurlGlobal.h"
 #include "platform/TestTrust.h"
 
 namespace navoket {
@@ -14,9 +14,7 @@ namespace {
 class EasyHandle {
 public:
     EasyHandle() {
-        // curl_global_init must not race with itself; run it once per process.
-        static std::once_flag once;
-        std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+        initialiseCurlOnce();
         m_handle = curl_easy_init();
     }
     ~EasyHandle() {

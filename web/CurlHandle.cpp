@@ -1,18 +1,8 @@
 #include "web/CurlHandle.h"
 
-#include <mutex>
+#include "platform/CurlGlobal.h"
 
 namespace navoket {
-
-namespace {
-
-// curl_global_init is not safe to race with itself; run it once per process.
-void initialiseCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-}  // namespace
 
 CurlHandle::CurlHandle() {
     initialiseCurlOnce();
