@@ -18,7 +18,7 @@ namespace {
 class UniqueFd {
 public:
     explicit UniqueFd(int fd = -1) : m_fd(fd) {}
-    ~UniqueFd() { reset(); }
+    ~UniqueFd() { close(); }
     UniqueFd(const UniqueFd&) = delete;
     UniqueFd& operator=(const UniqueFd&) = delete;
 
@@ -30,7 +30,6 @@ public:
         const int fd = std::exchange(m_fd, -1);
         return fd < 0 || ::close(fd) == 0;
     }
-    void reset() { close(); }
 
 private:
     int m_fd;
@@ -87,12 +86,7 @@ bool fileExists(const Text& windowsPath) {
 }
 
 bool createFolder(const Text& windowsPath) {
-    const std::filesystem::path folder = hostPath(windowsPath);
-    if (::mkdir(folder.c_str(), 0700) == 0) {
-        return true;
-    }
-    struct stat info {};
-    return errno == EEXIST && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return createHostFolder(hostPath(windowsPath));
 }
 
 bool writeFile(const Text& windowsPath, const Bytes& content) {
@@ -110,6 +104,14 @@ Text executableName() {
 #else
     return Text();
 #endif
+}
+
+bool createHostFolder(const std::filesystem::path& folder) {
+    if (::mkdir(folder.c_str(), 0700) == 0) {
+        return true;
+    }
+    struct stat info {};
+    return errno == EEXIST && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 HostFileContent readHostFile(const std::filesystem::path& file, std::size_t sizeLimit) {

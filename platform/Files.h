@@ -33,6 +33,9 @@ struct HostFileContent {
     Bytes bytes;
 };
 
+// createFolder on a host path: one level, 0700, an existing folder is no error.
+bool createHostFolder(const std::filesystem::path& folder);
+
 // Reads a regular file whole. A missing file (or missing folder) is `missing`;
 // anything that is not a regular file, is larger than sizeLimit or cannot be
 // read is `failed`. Never blocks on FIFOs or devices.

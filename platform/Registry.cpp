@@ -1,13 +1,11 @@
 #include "platform/Registry.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <charconv>
 #include <filesystem>
 #include <string>
 
 #include "platform/DriveC.h"
+#include "platform/Files.h"
 #include "platform/PrivateProfile.h"
 
 namespace navoket {
@@ -21,20 +19,11 @@ std::filesystem::path currentUserHive() {
     return registryFolder() / "HKEY_CURRENT_USER.ini";
 }
 
-bool makeRegistryFolder() {
-    const std::filesystem::path folder = registryFolder();
-    if (::mkdir(folder.c_str(), 0700) == 0) {
-        return true;
-    }
-    struct stat info {};
-    return errno == EEXIST && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 }  // namespace
 
 bool registrySetDword(int rootCode, const Text& keyPath, const Text& valueName,
                       std::uint32_t value) {
-    if (rootCode != registryCurrentUser || !makeRegistryFolder()) {
+    if (rootCode != registryCurrentUser || !createHostFolder(registryFolder())) {
         return false;
     }
     return storeProfileValue(currentUserHive(), keyPath, valueName, std::to_string(value));
