@@ -60,8 +60,10 @@ void RegexEngine::CodeFree::operator()(pcre2_real_code_16* code) const {
 }
 
 RegexEngine::RegexEngine(const Text& pattern, bool ignoreCase, bool multiline, bool global)
-    : m_pattern(unitsToAnsi(ansiToUnits(pattern))), m_global(global) {
-    const auto translated = translatePattern(ansiToUnits(pattern), multiline);
+    : m_global(global) {
+    const std::u16string units = ansiToUnits(pattern);
+    m_pattern = unitsToAnsi(units);
+    const auto translated = translatePattern(units, multiline);
     const CompileContext context(pcre2_compile_context_create_16(nullptr));
     if (!translated || !context) {
         return;
