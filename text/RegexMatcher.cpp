@@ -4,21 +4,6 @@
 #include "text/TextSearch.h"
 
 namespace navoket {
-namespace {
-
-Text replaceQuoteTokens(const Text& pattern) {
-    const std::string_view token = doubleQuoteToken;
-    Text result;
-    std::size_t at = 0;
-    for (std::size_t found = pattern.find(token); found != Text::npos;
-         found = pattern.find(token, at)) {
-        result.append(pattern, at, found - at).push_back('"');
-        at = found + token.size();
-    }
-    return result.append(pattern, at);
-}
-
-}  // namespace
 
 RegexMatcher::RegexMatcher() = default;
 RegexMatcher::RegexMatcher(const RegexMatcher& other) = default;
@@ -30,7 +15,8 @@ bool RegexMatcher::search(const Text& pattern, const Text& subject, bool caseSen
     m_engine.reset();
     m_matches.reset();
     m_engine = std::make_shared<const RegexEngine>(
-        quoteMarker ? replaceQuoteTokens(pattern) : pattern, !caseSensitive, multiline, global);
+        quoteMarker ? replaceDoubleQuoteTokens(pattern) : pattern, !caseSensitive, multiline,
+        global);
     m_subject = ansiToUnitsWithOffsets(subject);
     if (!m_engine->isValid()) {
         return false;

@@ -104,15 +104,18 @@ int searchBackwardWithin(std::string_view text, std::string_view needle, long lo
     return scan(text, 0, end, needle, ignoreCase, true);
 }
 
-std::string replaceDoubleQuoteToken(std::string marker) {
-    const std::string_view token = doubleQuoteToken;
-    for (auto at = marker.find(token); at != std::string::npos; at = marker.find(token, at + 1)) {
-        marker.replace(at, token.size(), 1, '"');
-    }
-    return marker;
-}
-
 }  // namespace
+
+Text replaceDoubleQuoteTokens(const Text& text) {
+    const std::string_view token = doubleQuoteToken;
+    Text result;
+    std::size_t at = 0;
+    for (std::size_t found = text.find(token); found != Text::npos; found = text.find(token, at)) {
+        result.append(text, at, found - at).push_back('"');
+        at = found + token.size();
+    }
+    return result.append(text, at);
+}
 
 int searchForward(std::string_view text, std::string_view needle, int start, bool ignoreCase) {
     const auto from = start <= 1 ? std::size_t{0} : static_cast<std::size_t>(start) - 1;
@@ -158,8 +161,8 @@ std::string middleBytes(std::string_view text, int position, int count) {
 
 Text textBetween(const Text& text, const Text& left, const Text& right, int start,
                  bool ignoreCase) {
-    const auto leftMarker = replaceDoubleQuoteToken(left);
-    const auto rightMarker = replaceDoubleQuoteToken(right);
+    const Text leftMarker = replaceDoubleQuoteTokens(left);
+    const Text rightMarker = replaceDoubleQuoteTokens(right);
     const int found = searchForward(text, leftMarker, start, ignoreCase);
     if (found == -1) {
         return {};

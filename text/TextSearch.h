@@ -8,6 +8,8 @@ namespace navoket {
 
 // "#引号" in code page 936: stands for a double quote inside a marker.
 extern const char* const doubleQuoteToken;
+// The text with every doubleQuoteToken replaced by a double quote.
+Text replaceDoubleQuoteTokens(const Text& text);
 
 // Positions are 1-based byte positions; -1 means not found. Searches step over
 // double-byte characters (a byte >= 0x80 moves the scan on by two).
