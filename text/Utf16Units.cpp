@@ -8,7 +8,8 @@ namespace {
 
 // Code page 936 turns a lead byte (81..FE) and the byte after it into one
 // UTF-16 unit, whether or not the pair is defined, and every other byte into
-// one unit; a lead byte at the very end stands alone.
+// one unit; a lead byte at the very end stands alone. Units and characters
+// therefore pair up one to one (the text holds no zero byte).
 std::size_t characterLength(const Text& text, std::size_t at) {
     const auto byte = static_cast<unsigned char>(text[at]);
     return (byte >= 0x81 && byte <= 0xFE && at + 1 < text.size()) ? 2 : 1;
@@ -30,20 +31,6 @@ UnitsWithOffsets ansiToUnitsWithOffsets(const Text& text) {
     result.byteOffsets.reserve(result.units.size() + 1);
     for (std::size_t at = 0; at < bytes.size(); at += characterLength(bytes, at)) {
         result.byteOffsets.push_back(static_cast<std::uint32_t>(at));
-    }
-    if (result.byteOffsets.size() != result.units.size()) {
-        // A conversion that does not give one unit per character: convert the
-        // characters one by one so that every unit still knows its bytes.
-        result.units.clear();
-        result.byteOffsets.clear();
-        for (std::size_t at = 0; at < bytes.size();) {
-            const std::size_t length = characterLength(bytes, at);
-            for (const char16_t unit : ansiToUnits(bytes.substr(at, length))) {
-                result.units.push_back(unit);
-                result.byteOffsets.push_back(static_cast<std::uint32_t>(at));
-            }
-            at += length;
-        }
     }
     result.byteOffsets.push_back(static_cast<std::uint32_t>(bytes.size()));
     return result;
