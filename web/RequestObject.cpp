@@ -149,8 +149,7 @@ bool RequestObject::send(const Bytes& body) {
     WinHttpExchangeRequest request;
     request.method = m_method;
     request.url = m_url;
-    request.objectName = (m_url.path.empty() ? Text("/") : m_url.path) +
-                         m_url.extra.substr(0, m_url.extra.find('#'));
+    request.objectName = winHttpObjectName(m_url);
     bool hasAgent = false;
     for (const auto& [name, value] : m_headers) {
         request.headerLines.push_back(name + ": " + value);

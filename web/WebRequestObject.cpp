@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "platform/Base64.h"
 #include "text/TextSearch.h"
 #include "web/BlockLines.h"
 #include "web/Cookies.h"
@@ -120,6 +121,8 @@ Bytes webRequestObject(const Text& url, const ObjectRequestOptions& options) {
     const Bytes body = object->responseBody();
     const Text responseHeaders = object->getAllResponseHeaders();
     const long status = object->status();
+    // Read and left unused, so that an object handed in by the caller is
+    // asked every member the automation object would be, in the same order.
     object->statusText();
 
     Text receivedCookies = collectReplyCookies(responseHeaders);

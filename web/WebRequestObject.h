@@ -3,7 +3,6 @@
 #include <memory>
 #include <optional>
 
-#include "platform/Base64.h"
 #include "platform/Bytes.h"
 #include "web/RequestObject.h"
 

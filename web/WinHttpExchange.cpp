@@ -33,11 +33,6 @@ Text wireLine(const Text& line) {
     return line;
 }
 
-Text objectNameOf(const WinHttpUrl& url) {
-    const Text query = url.extra.substr(0, url.extra.find('#'));
-    return (url.path.empty() ? Text("/") : url.path) + query;
-}
-
 bool isFollowedStatus(long status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
@@ -121,7 +116,7 @@ InetHopResult performWinHttpExchange(const WinHttpExchangeRequest& request) {
         // Credentials go no further than the origin they were given for.
         withCredentials = withCredentials && sameOrigin(target, *next);
         target = *next;
-        objectName = objectNameOf(target);
+        objectName = winHttpObjectName(target);
     }
 }
 

@@ -57,6 +57,10 @@ std::optional<WinHttpUrl> crackWinHttpUrl(const Text& url) {
     return cracked;
 }
 
+Text winHttpObjectName(const WinHttpUrl& url) {
+    return (url.path.empty() ? Text("/") : url.path) + url.extra.substr(0, url.extra.find('#'));
+}
+
 Text winHttpHostHeader(const WinHttpUrl& url) {
     const int schemePort = url.secure ? 443 : 80;
     return url.port == schemePort ? url.host : url.host + ":" + std::to_string(url.port);

@@ -20,6 +20,10 @@ struct WinHttpUrl {
 // at sign is not part of the host.
 std::optional<WinHttpUrl> crackWinHttpUrl(const Text& url);
 
+// The object name a request for the address asks for: the path ("/" when it
+// is empty) and the query, without the fragment.
+Text winHttpObjectName(const WinHttpUrl& url);
+
 // "host" or "host:port" for the Host header: the port only when it is not the
 // scheme's own.
 Text winHttpHostHeader(const WinHttpUrl& url);
