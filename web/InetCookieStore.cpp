@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstddef>
+#include <cstdlib>
+#include <ctime>
 
 namespace navoket {
 
