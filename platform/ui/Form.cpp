@@ -66,6 +66,12 @@ bool blockedByModal(const Form* form) {
            std::any_of(self + 1, forms.end(), [](const Form* later) { return later->isModal(); });
 }
 
+// Input as a user gives it reaches a control only while its window takes
+// input and the control is shown and enabled.
+bool controlTakesInput(const Form& form, const QWidget* widget) {
+    return form.takesInput() && !widget->isHidden() && widget->isEnabledTo(form.window());
+}
+
 }  // namespace
 
 Form::Form(const FormDesign& design)
@@ -408,8 +414,8 @@ void Form::setBrowserAddress(const Text& control, const Text& address) {
 
 bool Form::click(const Text& control) {
     Control* found = find(control);
-    if (found == nullptr || found->kind != ControlKind::button || !m_open || blockedByModal(this) ||
-        found->widget->isHidden() || !found->widget->isEnabledTo(m_dialog.get())) {
+    if (found == nullptr || found->kind != ControlKind::button ||
+        !controlTakesInput(*this, found->widget)) {
         return false;
     }
     static_cast<QPushButton*>(found->widget)->click();
@@ -418,8 +424,7 @@ bool Form::click(const Text& control) {
 
 bool Form::typeText(const Text& control, const Text& text) {
     Control* found = find(control);
-    if (found == nullptr || !isEditBox(found->kind) || !m_open || blockedByModal(this) ||
-        found->widget->isHidden() || !found->widget->isEnabledTo(m_dialog.get())) {
+    if (found == nullptr || !isEditBox(found->kind) || !controlTakesInput(*this, found->widget)) {
         return false;
     }
     static_cast<QLineEdit*>(found->widget)->setText(toQString(text));

@@ -9,7 +9,6 @@
 #include "platform/ui/FormDesign.h"
 
 class QDialog;
-class QTimer;
 class QWidget;
 
 namespace navoket {

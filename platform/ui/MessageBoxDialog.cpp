@@ -8,7 +8,7 @@
 namespace navoket {
 namespace {
 
-// The icon is a two-bit field of the flags (MB_ICONMASK 0xF0).
+// The icon is the MB_ICONMASK field (0xF0) of the flags.
 QMessageBox::Icon iconOf(unsigned flags) {
     switch (flags & 0xF0U) {
         case 0x10:
