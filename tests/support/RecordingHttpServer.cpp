@@ -58,24 +58,27 @@ bool RecordingHttpServer::script(const std::vector<nlohmann::json>& replies) {
 
 std::vector<std::string> RecordingHttpServer::requests() {
     std::vector<std::string> result;
-    const nlohmann::json answer = command({{"cmd", "requests"}});
-    for (const nlohmann::json& request : answer.value("requests", nlohmann::json::array())) {
-        result.push_back(fromJsonText(request.value("bytes", "")));
+    for (const std::string& bytes : recordedField("bytes")) {
+        result.push_back(fromJsonText(bytes));
     }
     return result;
 }
 
 std::vector<std::string> RecordingHttpServer::peers() {
-    std::vector<std::string> result;
-    const nlohmann::json answer = command({{"cmd", "requests"}});
-    for (const nlohmann::json& request : answer.value("requests", nlohmann::json::array())) {
-        result.push_back(request.value("peer", ""));
-    }
-    return result;
+    return recordedField("peer");
 }
 
 bool RecordingHttpServer::clear() {
     return command({{"cmd", "clear"}}).value("ok", false);
+}
+
+std::vector<std::string> RecordingHttpServer::recordedField(const char* key) {
+    std::vector<std::string> result;
+    const nlohmann::json answer = command({{"cmd", "requests"}});
+    for (const nlohmann::json& request : answer.value("requests", nlohmann::json::array())) {
+        result.push_back(request.value(key, ""));
+    }
+    return result;
 }
 
 nlohmann::json RecordingHttpServer::command(const nlohmann::json& request) {

@@ -45,6 +45,8 @@ public:
 
 private:
     nlohmann::json command(const nlohmann::json& request);
+    // One field of every request received so far, in order.
+    std::vector<std::string> recordedField(const char* key);
 
     Options m_options;
     PeerProcess m_peer;
