@@ -12,6 +12,7 @@
 #include "web/Headers.h"
 #include "web/InetCookieStore.h"
 #include "web/InetTransport.h"
+#include "web/RedirectRules.h"
 #include "web/ReplyCookies.h"
 #include "web/RequestMethodTable.h"
 #include "web/Trim.h"
@@ -146,10 +147,6 @@ void storeReplyCookies(const Text& headerBlock, const Target& target) {
     });
 }
 
-bool isFollowedStatus(long status) {
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
 }  // namespace
 
 Bytes webRequestInet(const Text& url, const InetRequestOptions& options) {
@@ -220,7 +217,7 @@ Bytes webRequestInet(const Text& url, const InetRequestOptions& options) {
         if (useCookieStore && reply.headersReceived) {
             storeReplyCookies(reply.headerBlock, target);
         }
-        if (!reply.headersReceived || options.noRedirect || !isFollowedStatus(reply.status) ||
+        if (!reply.headersReceived || options.noRedirect || !isFollowedRedirect(reply.status) ||
             reply.redirectUrl.empty()) {
             break;
         }
@@ -230,10 +227,7 @@ Bytes webRequestInet(const Text& url, const InetRequestOptions& options) {
             reply.failure = ansiText("重定向次数过多");
             break;
         }
-        // RFC 9110 15.4: 303 turns every method but HEAD into GET; 301 and 302
-        // turn POST into GET, as browsers and WinINet do.
-        if ((reply.status == 303 && methodName != "HEAD") ||
-            (reply.status != 307 && reply.status != 308 && methodName == "POST")) {
+        if (redirectTurnsIntoGet(reply.status, methodName)) {
             methodName = RequestMethodTable[0];
             body.clear();
         }

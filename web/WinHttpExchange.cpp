@@ -5,6 +5,7 @@
 
 #include "text/TextSearch.h"
 #include "web/Headers.h"
+#include "web/RedirectRules.h"
 #include "web/RequestMethodTable.h"
 
 namespace navoket {
@@ -31,10 +32,6 @@ Text wireLine(const Text& line) {
         return line.substr(0, colon) + ";";
     }
     return line;
-}
-
-bool isFollowedStatus(long status) {
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
 bool sameOrigin(const WinHttpUrl& a, const WinHttpUrl& b) {
@@ -88,8 +85,8 @@ InetHopResult performWinHttpExchange(const WinHttpExchangeRequest& request) {
             reply.headerBlock.clear();
             reply.redirectUrl.clear();
         }
-        if (!request.followRedirects || !reply.headersReceived || !isFollowedStatus(reply.status) ||
-            reply.redirectUrl.empty()) {
+        if (!request.followRedirects || !reply.headersReceived ||
+            !isFollowedRedirect(reply.status) || reply.redirectUrl.empty()) {
             return reply;
         }
         const std::optional<WinHttpUrl> next = crackWinHttpUrl(reply.redirectUrl);
@@ -105,10 +102,7 @@ InetHopResult performWinHttpExchange(const WinHttpExchangeRequest& request) {
             failure.failure = "too many redirects";
             return failure;
         }
-        // RFC 9110 15.4: 303 makes every method but HEAD a GET; 301 and 302 turn
-        // a POST into a GET, as the Windows stacks do.
-        if ((reply.status == 303 && method != "HEAD") ||
-            (reply.status != 307 && reply.status != 308 && method == "POST")) {
+        if (redirectTurnsIntoGet(reply.status, method)) {
             method = RequestMethodTable[0];
             sendBody = false;
             body.clear();
