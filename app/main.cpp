@@ -36,12 +36,19 @@ int main(int argc, char** argv) {
     // there when it runs (exit destroys in the reverse order of both).
     navoket::programTexts();
     std::atexit(releaseProgramTexts);
+    std::at_quick_exit(releaseProgramTexts);
 
     navoket::MainWindow mainWindow;
     mainWindow.form().onClosed([] { QApplication::quit(); });
     mainWindow.open();
     if (mainWindow.form().isOpen()) {
         QApplication::exec();
+    }
+    // The address lookup's thread cannot be stopped and may still be inside
+    // the web stack, which uses static objects (tables, libcurl's and
+    // OpenSSL's state); exit would destroy them under it.
+    if (mainWindow.locationPending()) {
+        std::quick_exit(0);
     }
     return 0;
 }

@@ -29,7 +29,9 @@ Text lookupPublicAddress(Text* placeText = nullptr, int service = 0);
 // Looks the address up on a thread of its own and hands the result to done on
 // that thread; returns at once. The host is read from the settings before it
 // returns. The thread is not joined and uses nothing of the caller's but done,
-// so done must stay valid (and safe to call from that thread) on its own.
+// so done must stay valid (and safe to call from that thread) on its own. It
+// does use static objects, so a process that ends while it runs must end
+// without destroying them (std::quick_exit).
 void lookupPublicAddressInBackground(int service, std::function<void(PublicAddress)> done);
 
 }  // namespace navoket
