@@ -1,7 +1,5 @@
 #include "watch/ManualCheck.h"
 
-#include <string>
-
 #include "app/settings/ProgramTexts.h"
 #include "app/settings/Settings.h"
 #include "platform/MessageBox.h"
@@ -11,11 +9,8 @@
 namespace navoket {
 namespace {
 
-// A status from here on is an error page (RFC 9110 §15.5, §15.6).
-constexpr long firstErrorStatus = 400;
-
 void tell(const Text& text, unsigned icon) {
-    showMessageBox(text, "Navoket", messageBoxOk | icon | messageBoxTaskModal);
+    showMessageBox(text, "Navoket", messageBoxOk | icon);
 }
 
 void tellRefreshFailed(const Text& reason) {
@@ -61,12 +56,10 @@ RefreshOutcome refreshBaseline(RefreshCaller caller) {
         tellRefreshFailed(fetch.failure);
         return RefreshOutcome::failed;
     }
-    // An error page may still carry the markers (a maintenance page built from
-    // the same template); its digest would make the next check report a change
-    // that is none, so it never becomes the baseline.
-    if (fetch.status >= firstErrorStatus) {
-        tellRefreshFailed(ansiText("船期网站返回了错误页面（HTTP 状态 ") +
-                          std::to_string(fetch.status) + ansiText("）"));
+    // An error page's digest would make the next check report a change that
+    // is none, so it never becomes the baseline.
+    if (fetch.fromErrorPage()) {
+        tellRefreshFailed(errorPageReason(fetch.status));
         return RefreshOutcome::refusedErrorPage;
     }
     if (!writeSetting("Ship", "Data", fetch.digest)) {

@@ -1,5 +1,6 @@
 #include "watch/VesselDigest.h"
 
+#include <string>
 #include <utility>
 
 #include "app/settings/ProgramTexts.h"
@@ -60,6 +61,10 @@ VesselFetch fetchVesselDigest(const Text& vesselName) {
     fetch.block = utf8ToAnsi(textBetween(page, blockStartMarker, blockEndMarker));
     fetch.digest = md5Hex(fetch.block);
     return fetch;
+}
+
+Text errorPageReason(long status) {
+    return ansiText("船期网站返回了错误页面（HTTP 状态 ") + std::to_string(status) + ansiText("）");
 }
 
 }  // namespace navoket

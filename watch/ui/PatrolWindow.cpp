@@ -1,7 +1,5 @@
 #include "watch/ui/PatrolWindow.h"
 
-#include <string>
-
 #include "app/settings/Settings.h"
 #include "mail/ChangeNotice.h"
 #include "mail/VerificationMail.h"
@@ -20,9 +18,6 @@ constexpr unsigned changeColour = 0x0000FF;     // red
 constexpr unsigned unchangedColour = 0xC06000;  // blue
 constexpr unsigned stoppedColour = 0x000000;    // black
 constexpr unsigned failedColour = 0x0080FF;     // orange: red 255, green 128, blue 0
-
-// A status from here on is an error page (RFC 9110 sections 15.5 and 15.6).
-constexpr long firstErrorStatus = 400;
 
 FormDesign patrolWindowDesign() {
     using enum ControlKind;
@@ -119,10 +114,8 @@ void PatrolWindow::patrolTick() {
     // A failed fetch, or an error page that happens to carry the markers, says
     // nothing about the schedule: it is noted, no notice goes out and the
     // patrol keeps running, so a passing outage neither mails nor stops it.
-    if (!fetch.hasBlock || fetch.status >= firstErrorStatus) {
-        const Text why = fetch.hasBlock ? ansiText("船期网站返回了错误页面（HTTP 状态 ") +
-                                              std::to_string(fetch.status) + ansiText("）")
-                                        : fetch.failure;
+    if (!fetch.hasBlock || fetch.fromErrorPage()) {
+        const Text why = fetch.hasBlock ? errorPageReason(fetch.status) : fetch.failure;
         setStatus(ansiText("在 ") + currentTimeText() + ansiText(" 的检测失败：") + why +
                       ansiText("。巡查继续。"),
                   failedColour);
