@@ -45,10 +45,9 @@ SettingsWindow::SettingsWindow() : m_form(settingsWindowDesign()) {
     m_form.onClicked(ansiText("按钮2"), [this] { testConnection(); });
 }
 
-// All five keys every time, empty boxes included, in this order; nothing is
-// checked, and the window stays open.
 // All five keys are written every time, in this order, whatever the boxes
-// hold. Success is only claimed when every one of them reached the file.
+// hold, and the window stays open. Success is only claimed when every one of
+// them reached the file.
 void SettingsWindow::save() {
     const Text email = ansiText("Email");
     bool stored = writeSetting(email, ansiText("smtp"), m_form.controlText(ansiText("smt")));

@@ -114,7 +114,7 @@ UpdateWindow::UpdateWindow(std::chrono::milliseconds fetchTimeout)
     m_form.onClicked(ansiText("a"), [this] { m_form.close(); });
     m_form.onClicked(ansiText("b"), [this] { update(); });
     m_form.onNavigate(ansiText("d"), [this](const Text& address) { navigate(address); });
-    // Closing the window ends its download; nothing is left under the final name.
+    // Closing the window ends a running download and removes its unfinished file.
     m_form.onClosed([this] { m_download.cancel(); });
 }
 

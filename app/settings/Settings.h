@@ -15,7 +15,7 @@ extern const char* const settingsFilePath;    // "C:\Torvane\Navoket\Person\conf
 Text readSetting(const Text& section, const Text& key);
 
 // Writes one key, creating file and section as needed. Returns false when the
-// value could not be stored (the windows ignore it, as they always have).
+// value could not be stored (a line break in it, or a file that refuses it).
 bool writeSetting(const Text& section, const Text& key, const Text& value);
 
 // Folders, the marker file and the six first-run values.
