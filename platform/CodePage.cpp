@@ -1,14 +1,11 @@
 #include "platform/CodePage.h"
 
-#include <iconv.h>
-
-#include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <optional>
 
 #include "platform/Cp936.h"
+#include "platform/IconvConverter.h"
 
 namespace navoket {
 
@@ -164,49 +161,6 @@ std::string utf16ToUtf8(std::u16string_view units) {
     return out;
 }
 
-// Owns one iconv conversion descriptor.
-class IconvConverter {
-public:
-    IconvConverter(const char* to, const char* from) : m_handle(iconv_open(to, from)) {}
-    ~IconvConverter() {
-        if (valid()) {
-            iconv_close(m_handle);
-        }
-    }
-    IconvConverter(const IconvConverter&) = delete;
-    IconvConverter& operator=(const IconvConverter&) = delete;
-
-    bool valid() const { return m_handle != reinterpret_cast<iconv_t>(-1); }
-
-    // Converts all of `in`; an input unit that cannot be converted (of
-    // `unitSize` bytes) is skipped and `replacement` written in its place.
-    std::string convert(std::string_view in, std::size_t unitSize, std::string_view replacement) {
-        std::string out;
-        char buffer[4096];
-        auto* inPtr = const_cast<char*>(in.data());
-        std::size_t inLeft = in.size();
-        while (inLeft > 0) {
-            char* outPtr = buffer;
-            std::size_t outLeft = sizeof buffer;
-            const std::size_t result = iconv(m_handle, &inPtr, &inLeft, &outPtr, &outLeft);
-            const int error = errno;
-            out.append(buffer, sizeof buffer - outLeft);
-            if (result != static_cast<std::size_t>(-1) || error == E2BIG) {
-                continue;
-            }
-            out.append(replacement);
-            const std::size_t skip = std::min(unitSize, inLeft);
-            inPtr += skip;
-            inLeft -= skip;
-            iconv(m_handle, nullptr, nullptr, nullptr, nullptr);
-        }
-        return out;
-    }
-
-private:
-    iconv_t m_handle;
-};
-
 // The iconv name of a code page the Windows functions accept.
 std::optional<std::string> iconvName(unsigned codePage) {
     struct Name {
@@ -247,12 +201,7 @@ std::u16string multiByteToWideChar(unsigned codePage, std::string_view bytes) {
     } else if (const auto name = iconvName(codePage)) {
         IconvConverter converter("UTF-16LE", name->c_str());
         if (converter.valid()) {
-            const std::string utf16 = converter.convert(bytes, 1, std::string_view("?\0", 2));
-            out.resize(utf16.size() / 2);
-            for (std::size_t i = 0; i < out.size(); ++i) {
-                out[i] = static_cast<char16_t>(static_cast<unsigned char>(utf16[2 * i]) |
-                                               static_cast<unsigned char>(utf16[2 * i + 1]) << 8);
-            }
+            out = converter.convertToUnits(bytes, u'?');
         }
     }
     return out;
