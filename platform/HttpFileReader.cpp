@@ -4,32 +4,11 @@
 
 #include <algorithm>
 
-#include "platform/CurlGlobal.h"
+#include "platform/CurlHandle.h"
 #include "platform/TestTrust.h"
 
 namespace navoket {
 namespace {
-
-// Owns one libcurl easy handle for one read.
-class EasyHandle {
-public:
-    EasyHandle() {
-        initialiseCurlOnce();
-        m_handle = curl_easy_init();
-    }
-    ~EasyHandle() {
-        if (m_handle != nullptr) {
-            curl_easy_cleanup(m_handle);
-        }
-    }
-    EasyHandle(const EasyHandle&) = delete;
-    EasyHandle& operator=(const EasyHandle&) = delete;
-
-    CURL* get() const { return m_handle; }
-
-private:
-    CURL* m_handle = nullptr;
-};
 
 // What one read learns while libcurl calls back.
 struct ReadState {
@@ -181,8 +160,8 @@ HttpReadFailure failureOf(CURLcode code, const ReadState& state) {
 
 HttpReadResult readHttpFile(const Text& url, const HttpReadOptions& options) {
     HttpReadResult result;
-    EasyHandle easy;
-    if (easy.get() == nullptr) {
+    CurlHandle easy;
+    if (!easy.valid()) {
         result.failure = HttpReadFailure::transferFailed;
         return result;
     }

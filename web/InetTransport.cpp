@@ -6,8 +6,8 @@
 #include <atomic>
 #include <cstddef>
 
+#include "platform/CurlHandle.h"
 #include "text/CodePageText.h"
-#include "web/CurlHandle.h"
 
 namespace navoket {
 

@@ -1,8 +1,19 @@
-#include "web/CurlHandle.h"
+#include "platform/CurlHandle.h"
 
-#include "platform/CurlGlobal.h"
+#include <mutex>
 
 namespace navoket {
+
+namespace {
+
+// Every easy handle of the program is made here, so this one guard keeps two
+// threads from running curl_global_init at once, which libcurl does not allow.
+void initialiseCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+}  // namespace
 
 CurlHandle::CurlHandle() {
     initialiseCurlOnce();
