@@ -147,8 +147,12 @@ void Form::buildControl(const ControlDesign& design) {
             break;
         }
         case ControlKind::browser: {
+            // No page is ever shown in it (it only starts downloads), so it
+            // stays an empty, frameless area beneath the controls it overlaps.
             auto* frame = new QFrame(m_dialog.get());
-            frame->setFrameShape(QFrame::StyledPanel);
+            frame->setFrameShape(QFrame::NoFrame);
+            frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+            frame->lower();
             control->widget = frame;
             break;
         }
